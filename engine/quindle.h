@@ -1,0 +1,232 @@
+// TQuindle: a non-visual component that copies, moves or LZ-expands the files
+// that its source entries select, stamps their dates and attributes, can
+// verify each copy by CRC-32, and reports everything through twenty events.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "rtl/classes.h"
+#include "rtl/sysutils.h"
+
+namespace quindle {
+
+class TQDAboutBox;  // the About box of the design host (dialogs)
+
+enum TCopyType : uint8_t { ctStream, ctBlock, ctLZCopy, ctMove };
+
+using TNotifyEvent = std::function<void(rtl::TObject* Sender)>;
+using TQuindleEvent =
+    std::function<void(rtl::TObject* Sender, std::string SrcFileName, std::string TgtFileName)>;
+using TSetAttrEvent = std::function<void(rtl::TObject* Sender, std::string SFileName,
+                                         int32_t& SAttr, rtl::TDateTime& SDate)>;
+
+// The attribute filter for the sources. AnyFile excludes the six others:
+// setting it clears them, and setting any of them clears AnyFile.
+class TSrcFileTypes : public rtl::TPersistent {
+ public:
+  TSrcFileTypes() = default;
+  std::string ClassName() const override { return "TSrcFileTypes"; }
+  void Assign(const rtl::TPersistent* Source) override;
+
+  bool AnyFile() const { return FAnyFile; }
+  bool Archive() const { return FArchive; }
+  bool Directories() const { return FDirectories; }
+  bool Hidden() const { return FHidden; }
+  bool Normal() const { return FNormal; }
+  bool ReadOnly() const { return FReadOnly; }
+  bool System() const { return FSystem; }
+
+  void SetAnyFile(bool Value);
+  void SetArchive(bool Value);
+  void SetDirectories(bool Value);
+  void SetHidden(bool Value);
+  void SetNormal(bool Value);
+  void SetReadOnly(bool Value);
+  void SetSystem(bool Value);
+
+ private:
+  void SetFlag(bool& Flag, bool Value);
+
+  bool FNormal = true;
+  bool FReadOnly = false;
+  bool FHidden = false;
+  bool FSystem = false;
+  bool FArchive = false;
+  bool FDirectories = false;
+  bool FAnyFile = false;
+};
+
+// True when every bit of Attr is set in the file's attribute word; true for a
+// file that cannot be queried (its word reads as -1).
+bool HasAttr(const std::string& FileName, uint16_t Attr);
+
+// The CRC-32 of a file's whole content as 8 upper-case hex digits, or "Error".
+std::string FileCRC(const std::string& FileName);
+
+class TQuindleTestAccess;
+
+class TQuindle : public rtl::TCommonDialog {
+ public:
+  explicit TQuindle(rtl::TComponent* AOwner);
+  ~TQuindle() override;
+  std::string ClassName() const override { return "TQuindle"; }
+
+  // One complete, synchronous run over SourceFilenames into TargetFilename.
+  void Execute();
+
+  // Published properties.
+  TQDAboutBox* About() const { return FAbout; }
+  void SetAbout(TQDAboutBox* Value) { FAbout = Value; }
+  TCopyType CopyType() const { return FTransferType; }
+  void SetCopyType(TCopyType Value) { FTransferType = Value; }
+  bool CreateTgtDir() const { return FMakeTgtDir; }
+  void SetCreateTgtDir(bool Value) { FMakeTgtDir = Value; }
+  TSrcFileTypes* SrcFileTypes() const { return FSrcFileTypes; }
+  void SetSrcFileTypes(const TSrcFileTypes* Value);
+  bool OverwriteIfExist() const { return FOverwriteIfExist; }
+  void SetOverwriteIfExist(bool Value) { FOverwriteIfExist = Value; }
+  int32_t Progress() const { return FProgress; }
+  bool RecurseDirs() const { return FRecurseDirs; }
+  void SetRecurseDirs(bool Value);
+  bool ShowMessages() const { return FShowMessages; }
+  void SetShowMessages(bool Value);
+  int64_t SizeFile() const { return FSrcSize; }
+  rtl::TStringList* SourceFilenames() const { return FSourceFilenames; }
+  void SetMultiSrcFN(const rtl::TStringList* Value);
+  const std::string& TargetFilename() const { return FTargetFilename; }
+  void SetTargetFilename(const std::string& Value);
+  bool Validate() const { return FValidate; }
+  void SetValidate(bool Value);
+
+  // Events.
+#define QUINDLE_EVENT(Type, Name)                              \
+  const Type& Name() const { return F##Name; }                 \
+  void Set##Name(Type Handler) { F##Name = std::move(Handler); }
+  QUINDLE_EVENT(TQuindleEvent, OnAfterCopyFile)
+  QUINDLE_EVENT(TQuindleEvent, OnBeforeCopyFile)
+  QUINDLE_EVENT(TNotifyEvent, OnCannotCreateTgtDir)
+  QUINDLE_EVENT(TNotifyEvent, OnCopyToSelfError)
+  QUINDLE_EVENT(TNotifyEvent, OnDirNotExist)
+  QUINDLE_EVENT(TNotifyEvent, OnFinished)
+  QUINDLE_EVENT(TNotifyEvent, OnFailValidate)
+  QUINDLE_EVENT(TNotifyEvent, OnLZCopyError)
+  QUINDLE_EVENT(TNotifyEvent, OnMoveFileError)
+  QUINDLE_EVENT(TNotifyEvent, OnMoveToSelfError)
+  QUINDLE_EVENT(TNotifyEvent, OnOpenSrcError)
+  QUINDLE_EVENT(TNotifyEvent, OnOpenTgtError)
+  QUINDLE_EVENT(TNotifyEvent, OnOverwriteCancelled)
+  QUINDLE_EVENT(TNotifyEvent, OnProgressChange)
+  QUINDLE_EVENT(TSetAttrEvent, OnSetAttr)
+  QUINDLE_EVENT(TNotifyEvent, OnSrcFileError)
+  QUINDLE_EVENT(TNotifyEvent, OnSrcFileNotExist)
+  QUINDLE_EVENT(TNotifyEvent, OnStart)
+  QUINDLE_EVENT(TNotifyEvent, OnTgtFileError)
+  QUINDLE_EVENT(TNotifyEvent, OnTgtFileExists)
+#undef QUINDLE_EVENT
+
+  // Read-only views of the source listing: full names of the selected files,
+  // and the attribute word of each as decimal text, line for line.
+  const rtl::TStringList& FileList() const { return *FFileList; }
+  const rtl::TStringList& AttrList() const { return *FAttrList; }
+
+ private:
+  friend class TQuindleTestAccess;
+
+  // Copy run.
+  void CopyFiles();
+  // Transfer methods.
+  void StreamCopy();
+  void BlockCopy();
+  void LZExpandCopy();
+  void MoveCopy();
+  void CopyAndDelete();
+  void DoSetAttr(const std::string& FileName, int32_t& Attr, rtl::TDateTime& Date);
+  // Source listing.
+  void BuildFileList();
+  void PrepareRun();
+  // Dispatchers.
+  void Start();
+  void Finished();
+  void ProgressChange();
+  void OverwriteCancelled();
+  void DoBeforeCopyFile(const std::string& SrcFileName, const std::string& TgtFileName);
+  void DoAfterCopyFile(const std::string& SrcFileName, const std::string& TgtFileName);
+  void SrcFileError();
+  void TgtFileError();
+  void CopyToSelfError();
+  void MoveToSelfError();
+  void SrcFileNotExist();
+  void OpenSrcError();
+  void OpenTgtError();
+  void LZCopyError();
+  void MoveFileError();
+  void FailValidation();
+  void CannotCreateTgtDir(const std::string& DirName);
+  void DirNotExist();
+  void TgtFileExists();
+  // Raises an error event: the handler when assigned, otherwise the default
+  // message when messages are on.
+  void ReportError(const TNotifyEvent& Handler, const std::string& Text);
+
+  bool FAborted = false;
+  bool FListed = false;
+  TCopyType FTransferType = ctStream;
+  bool FMakeTgtDir = false;
+  TQDAboutBox* FAbout = nullptr;
+  std::string FMessage;
+  rtl::TStringList* FSourceFilenames = nullptr;
+  bool FOverwriteIfExist = true;
+  int32_t FProgress = 0;
+  bool FShowMessages = false;
+  std::string FSrcSpec;
+  uint8_t FSrcAttr = 0;
+  rtl::TDateTime FSrcDate = 0;
+  int64_t FSrcSize = 0;
+  rtl::TSearchRec FSrcSearch;
+  std::string FTargetFilename;
+  std::string FTgtDir;
+  uint8_t FTgtAttr = 0;
+  rtl::TDateTime FTgtDate = 0;
+  int64_t FTgtSize = 0;
+  rtl::TSearchRec FTgtSearch;
+  bool FValidate = false;
+  std::string FSrcFileName;
+  std::string FTgtFileName;
+  rtl::TStringList* FFileList = nullptr;
+  rtl::TStringList* FAttrList = nullptr;
+  TSrcFileTypes* FSrcFileTypes = nullptr;
+  bool FRecurseDirs = false;
+
+  TQuindleEvent FOnAfterCopyFile;
+  TQuindleEvent FOnBeforeCopyFile;
+  TNotifyEvent FOnCannotCreateTgtDir;
+  TNotifyEvent FOnCopyToSelfError;
+  TNotifyEvent FOnDirNotExist;
+  TNotifyEvent FOnFinished;
+  TNotifyEvent FOnFailValidate;
+  TNotifyEvent FOnLZCopyError;
+  TNotifyEvent FOnMoveFileError;
+  TNotifyEvent FOnMoveToSelfError;
+  TNotifyEvent FOnOpenSrcError;
+  TNotifyEvent FOnOpenTgtError;
+  TNotifyEvent FOnOverwriteCancelled;
+  TNotifyEvent FOnProgressChange;
+  TSetAttrEvent FOnSetAttr;
+  TNotifyEvent FOnSrcFileError;
+  TNotifyEvent FOnSrcFileNotExist;
+  TNotifyEvent FOnStart;
+  TNotifyEvent FOnTgtFileError;
+  TNotifyEvent FOnTgtFileExists;
+
+  // Working cells that the run shares with the transfer methods: the progress
+  // step, and the attribute and date handed by reference to OnSetAttr.
+  int32_t FProgressStep = 0;
+  int32_t FSetAttrValue = 0;
+  rtl::TDateTime FSetDateValue = 0;
+  // Set by BlockCopy when it reported a failure, so that a move keeps its source.
+  bool FTransferFailed = false;
+};
+
+}  // namespace quindle

@@ -1,0 +1,142 @@
+// Component and persistence bases, string lists and the exception family of
+// the platform layer.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace rtl {
+
+// Base of every exception the platform layer raises.
+class Exception : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+  std::string Message() const { return what(); }
+};
+
+class EConvertError : public Exception {
+  using Exception::Exception;
+};
+class EOutOfMemory : public Exception {
+  using Exception::Exception;
+};
+class EInOutError : public Exception {
+ public:
+  EInOutError(const std::string& Msg, int Code) : Exception(Msg), ErrorCode(Code) {}
+  int ErrorCode;
+};
+class EStreamError : public Exception {
+  using Exception::Exception;
+};
+class EFOpenError : public EStreamError {
+  using EStreamError::EStreamError;
+};
+class EFCreateError : public EStreamError {
+  using EStreamError::EStreamError;
+};
+class EReadError : public EStreamError {
+  using EStreamError::EStreamError;
+};
+class EWriteError : public EStreamError {
+  using EStreamError::EStreamError;
+};
+
+class TObject {
+ public:
+  TObject() = default;
+  TObject(const TObject&) = delete;
+  TObject& operator=(const TObject&) = delete;
+  virtual ~TObject() = default;
+  // The class's name as the form files and the design host know it.
+  virtual std::string ClassName() const { return "TObject"; }
+};
+
+class TPersistent : public TObject {
+ public:
+  std::string ClassName() const override { return "TPersistent"; }
+  // Copies the content of Source into this object. The base raises
+  // EConvertError ("Cannot assign a nil to a TX", "Cannot assign a TY to a TX").
+  virtual void Assign(const TPersistent* Source);
+
+ protected:
+  // Lets Source push its content into Dest; the base raises the same error.
+  virtual void AssignTo(TPersistent* Dest) const;
+  [[noreturn]] void AssignError(const TPersistent* Source) const;
+};
+
+enum TComponentStateFlag : uint32_t {
+  csLoading = 1u << 0,
+  csReading = 1u << 1,
+  csWriting = 1u << 2,
+  csDestroying = 1u << 3,
+  csDesigning = 1u << 4,
+};
+
+// A component with an owner. The owner frees the components it owns when it
+// is destroyed; a component freed earlier takes itself off its owner's list.
+class TComponent : public TPersistent {
+ public:
+  explicit TComponent(TComponent* AOwner);
+  ~TComponent() override;
+  std::string ClassName() const override { return "TComponent"; }
+
+  TComponent* Owner() const { return FOwner; }
+  const std::string& Name() const { return FName; }
+  void SetName(const std::string& Value) { FName = Value; }
+
+  uint32_t ComponentState() const { return FComponentState; }
+  // The design host marks the components it edits; the flag passes to the
+  // components they own.
+  void SetDesigning(bool Value);
+
+  int ComponentCount() const { return static_cast<int>(FComponents.size()); }
+  TComponent* Components(int Index) const { return FComponents.at(Index); }
+  TComponent* FindComponent(const std::string& AName) const;
+
+ private:
+  void RemoveComponent(TComponent* AComponent);
+
+  TComponent* FOwner = nullptr;
+  std::string FName;
+  uint32_t FComponentState = 0;
+  std::vector<TComponent*> FComponents;
+};
+
+// Base of the non-visual dialog components.
+class TCommonDialog : public TComponent {
+ public:
+  using TComponent::TComponent;
+  std::string ClassName() const override { return "TCommonDialog"; }
+};
+
+// An ordered list of strings, unsorted, that admits duplicates.
+class TStringList : public TPersistent {
+ public:
+  TStringList() = default;
+  std::string ClassName() const override { return "TStringList"; }
+
+  int Add(std::string S);
+  void Clear() { FItems.clear(); }
+  int Count() const { return static_cast<int>(FItems.size()); }
+  // Read access by 0-based index; an index out of range raises EStringListError.
+  const std::string& operator[](int Index) const;
+  const std::string& Strings(int Index) const { return (*this)[Index]; }
+  void Assign(const TStringList& Source);
+  void Assign(const TPersistent* Source) override;
+  // The lines, each followed by a line feed.
+  std::string Text() const;
+
+  auto begin() const { return FItems.begin(); }
+  auto end() const { return FItems.end(); }
+
+ private:
+  std::vector<std::string> FItems;
+};
+
+class EStringListError : public Exception {
+  using Exception::Exception;
+};
+
+}  // namespace rtl

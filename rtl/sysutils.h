@@ -1,0 +1,103 @@
+// File services, path and date helpers and text helpers of the platform layer.
+// Failures follow the classic contracts: -1, non-zero or false; nothing here
+// throws for a bad name.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace rtl {
+
+// Day count since 30 December 1899, local time; the time of day is the fraction.
+using TDateTime = double;
+// An open file: a POSIX descriptor, or -1.
+using THandle = int;
+
+constexpr char PathDelim = '/';
+
+constexpr int32_t faReadOnly = 0x01;
+constexpr int32_t faHidden = 0x02;
+constexpr int32_t faSysFile = 0x04;
+constexpr int32_t faVolumeID = 0x08;
+constexpr int32_t faDirectory = 0x10;
+constexpr int32_t faArchive = 0x20;
+constexpr int32_t faAnyFile = 0x3F;
+
+constexpr uint32_t fmOpenRead = 0x0000;
+constexpr uint32_t fmOpenWrite = 0x0001;
+constexpr uint32_t fmOpenReadWrite = 0x0002;
+constexpr uint32_t fmCreate = 0xFFFF;
+
+namespace detail {
+struct FindState;
+}
+
+// One entry of a directory search.
+struct TSearchRec {
+  int64_t Time = 0;  // packed last-write time (see DateTimeToFileDate)
+  int64_t Size = 0;  // bytes
+  int32_t Attr = 0;  // attribute word
+  std::string Name;  // without directory
+  int32_t ExcludeAttr = 0;
+  std::shared_ptr<detail::FindState> FindHandle;  // the open search, if any
+};
+
+// Attributes: the attribute word, or -1 when the name cannot be queried
+// (missing, dangling link, or a name with wild cards).
+int32_t FileGetAttr(const std::string& FileName);
+// 0 on success, otherwise an errno value.
+int32_t FileSetAttr(const std::string& FileName, int32_t Attr);
+
+// Directory search. Wild cards `*` and `?` in the last component; `*.*` matches
+// every name. Entries come in byte order of their names. An entry carrying the
+// hidden, system, volume-label or directory bit is returned only when Attr holds
+// that bit. 0 when an entry was found, non-zero otherwise.
+int32_t FindFirst(const std::string& Path, int32_t Attr, TSearchRec& F);
+int32_t FindNext(TSearchRec& F);
+void FindClose(TSearchRec& F);
+
+// Path helpers; `/` is the separator.
+std::string ExtractFileName(const std::string& FileName);
+std::string ExtractFilePath(const std::string& FileName);
+std::string ExtractFileDir(const std::string& FileName);
+
+std::string GetCurrentDir();
+bool SetCurrentDir(const std::string& Dir);
+bool CreateDir(const std::string& Dir);
+bool FileExists(const std::string& FileName);
+bool DirectoryExists(const std::string& Name);
+bool DeleteFile(const std::string& FileName);
+// Never replaces an existing NewName.
+bool RenameFile(const std::string& OldName, const std::string& NewName);
+
+// Packed file date-time: microseconds since 1970-01-01 UTC.
+TDateTime FileDateToDateTime(int64_t FileDate);
+int64_t DateTimeToFileDate(TDateTime DateTime);
+// Sets the last-write time of an open file; 0 on success, otherwise an errno value.
+int32_t FileSetDate(THandle Handle, int64_t Age);
+// Last-write time of a named file, packed; -1 when it cannot be read.
+int64_t FileAge(const std::string& FileName);
+
+THandle FileOpen(const std::string& FileName, uint32_t Mode);
+int32_t FileRead(THandle Handle, void* Buffer, int32_t Count);
+void FileClose(THandle Handle);
+
+// Kept for the component's start of run; there are no critical-error boxes here.
+uint32_t SetErrorMode(uint32_t Mode);
+
+std::string IntToStr(int64_t Value);
+// Upper-case hex digits, zero-padded to at least Digits.
+std::string IntToHex(int64_t Value, int Digits);
+// The locale's short date, a blank, then its long time.
+std::string DateTimeToStr(TDateTime DateTime);
+std::string AnsiLowerCase(const std::string& S);
+std::string AnsiUpperCase(const std::string& S);
+// 0 when equal ignoring the case of ASCII letters; <0 or >0 otherwise.
+int CompareText(const std::string& S1, const std::string& S2);
+
+TDateTime EncodeDate(int Year, int Month, int Day);
+TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec);
+TDateTime Now();
+
+}  // namespace rtl

@@ -1,0 +1,56 @@
+#include "support/test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace quindle::testing {
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "quindle-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Restore write permission so that read-only entries can be removed.
+  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+       !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::remove_all(path_, ec);
+}
+
+void WriteFile(const std::string& name, const std::string& content) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("cannot write " + name);
+  out << content;
+}
+
+std::string ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + name);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::string RandomBytes(size_t size, uint32_t seed) {
+  std::mt19937 gen(seed);
+  std::string out(size, '\0');
+  for (auto& c : out) c = static_cast<char>(gen() & 0xFF);
+  return out;
+}
+
+std::filesystem::path CorpusDir() {
+  std::filesystem::path dir = QUINDLE_CORPUS_DIR;
+  std::error_code ec;
+  return std::filesystem::is_directory(dir, ec) ? dir : std::filesystem::path();
+}
+
+}  // namespace quindle::testing

@@ -1,0 +1,36 @@
+// Helpers shared by the test suites: fresh temporary folders and small file
+// utilities. Tests work on real files; nothing here mocks the file system.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace quindle::testing {
+
+// A fresh directory under the system's temporary folder, removed with its
+// content when the object goes out of scope.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // The full name of an entry under the directory, as a string.
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+void WriteFile(const std::string& name, const std::string& content);
+std::string ReadFile(const std::string& name);
+// Deterministic pseudo-random bytes.
+std::string RandomBytes(size_t size, uint32_t seed = 1);
+
+// The external corpus folder, or an empty path when it is not present.
+std::filesystem::path CorpusDir();
+
+}  // namespace quindle::testing
