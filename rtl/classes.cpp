@@ -12,7 +12,9 @@ void TPersistent::Assign(const TPersistent* Source) {
   AssignError(nullptr);
 }
 
-void TPersistent::AssignTo(TPersistent* Dest) const { Dest->AssignError(this); }
+void TPersistent::AssignTo(TPersistent* Dest) const {
+  Dest->AssignError(this);
+}
 
 void TPersistent::AssignError(const TPersistent* Source) const {
   const std::string SourceName = Source ? Source->ClassName() : std::string("nil");
@@ -50,6 +52,24 @@ void TComponent::SetDesigning(bool Value) {
   else
     FComponentState &= ~static_cast<uint32_t>(csDesigning);
   for (TComponent* Child : FComponents) Child->SetDesigning(Value);
+}
+
+void TComponent::SetStateFlag(TComponentStateFlag Flag, bool Value) {
+  if (Value)
+    FComponentState |= Flag;
+  else
+    FComponentState &= ~static_cast<uint32_t>(Flag);
+}
+
+void TComponent::Loaded() {
+  SetStateFlag(csLoading, false);
+}
+
+void TComponent::GetChildren(const std::function<void(TComponent*)>& Proc,
+                             const TComponent* Root) const {
+  if (Root != this) return;
+  for (TComponent* Child : FComponents)
+    if (Child->GetParentComponent() == nullptr) Proc(Child);
 }
 
 TComponent* TComponent::FindComponent(const std::string& AName) const {

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace rtl {
+
+struct TClassInfo;  // rtl/typinfo.h
 
 // Base of every exception the platform layer raises.
 class Exception : public std::runtime_error {
@@ -51,6 +54,9 @@ class TObject {
   virtual ~TObject() = default;
   // The class's name as the form files and the design host know it.
   virtual std::string ClassName() const { return "TObject"; }
+  // The published-property table (rtl/typinfo.h); nullptr for a class that
+  // publishes nothing.
+  virtual const TClassInfo* ClassInfo() const { return nullptr; }
 };
 
 class TPersistent : public TObject {
@@ -94,6 +100,21 @@ class TComponent : public TPersistent {
   int ComponentCount() const { return static_cast<int>(FComponents.size()); }
   TComponent* Components(int Index) const { return FComponents.at(Index); }
   TComponent* FindComponent(const std::string& AName) const;
+
+  // Persistence hooks. The form reader sets csLoading and csReading on each
+  // component while it reads it, then calls Loaded() on every component it
+  // read once the whole text is in; the base clears csLoading.
+  void SetStateFlag(TComponentStateFlag Flag, bool Value);
+  virtual void Loaded();
+  // The component that a form file nests this one under (a control's parent
+  // control); the reader passes the enclosing object.
+  virtual TComponent* GetParentComponent() const { return nullptr; }
+  virtual void SetParentComponent(TComponent* /*Value*/) {}
+  // Calls Proc for each component the writer nests directly under this one,
+  // Root being the component written at the top. The base lists, when this
+  // is Root, its owned components that have no parent component.
+  virtual void GetChildren(const std::function<void(TComponent*)>& Proc,
+                           const TComponent* Root) const;
 
  private:
   void RemoveComponent(TComponent* AComponent);
