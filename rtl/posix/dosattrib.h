@@ -1,0 +1,33 @@
+// The user.DOSATTRIB extended attribute, where Samba and Wine keep the DOS
+// attribute bits that POSIX has no place for (hidden, system, archive).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rtl::posix {
+
+inline constexpr char kDosAttribName[] = "user.DOSATTRIB";
+
+// The attribute word held in a raw attribute value: the text form "0x" + hex
+// (with or without a NUL after it) or Samba's binary form, versions 1 to 5.
+// std::nullopt for anything else, and for a binary value whose attribute field
+// is marked as not valid.
+std::optional<uint32_t> ParseDosAttrib(std::string_view Value);
+
+// The text form this layer writes: "0x", lower-case hex digits, a NUL byte.
+std::string FormatDosAttrib(uint32_t Attr);
+
+// The stored word of a file (symbolic links followed); std::nullopt when the
+// attribute is absent, unreadable, not recognised, or the file system keeps
+// no extended attributes.
+std::optional<uint32_t> ReadDosAttrib(const std::string& FileName);
+
+// Stores Attr in the text form, or removes the attribute when Attr is 0.
+// 0 on success (also when the file system keeps no extended attributes, where
+// there is nothing to store), otherwise an errno value.
+int WriteDosAttrib(const std::string& FileName, uint32_t Attr);
+
+}  // namespace rtl::posix
