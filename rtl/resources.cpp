@@ -1,0 +1,98 @@
+#include "rtl/resources.h"
+
+#include <dlfcn.h>
+#include <strings.h>
+
+#include <algorithm>
+#include <mutex>
+
+#include "rtl/graphics.h"
+
+namespace rtl {
+
+namespace {
+
+struct TTable {
+  HINSTANCE Instance;
+  const TResourceEntry* Entries;
+  size_t Count;
+};
+
+// Function-local so that tables registered during static initialisation,
+// before this unit's own statics exist, find it ready.
+struct TRegistry {
+  std::mutex Lock;
+  std::vector<TTable> Tables;
+};
+
+TRegistry& Registry() {
+  static TRegistry Instance;
+  return Instance;
+}
+
+bool SameText(std::string_view A, const char* B) {
+  return A.size() == std::char_traits<char>::length(B) && strncasecmp(A.data(), B, A.size()) == 0;
+}
+
+}  // namespace
+
+HINSTANCE FindHInstance(const void* Address) {
+  Dl_info Info{};
+  if (Address == nullptr || dladdr(Address, &Info) == 0) return nullptr;
+  return Info.dli_fbase;
+}
+
+TResourceRegistration::TResourceRegistration(const TResourceEntry* Entries, size_t Count)
+    : FEntries(Entries) {
+  TRegistry& R = Registry();
+  std::lock_guard Guard(R.Lock);
+  R.Tables.push_back({FindHInstance(Entries), Entries, Count});
+}
+
+TResourceRegistration::~TResourceRegistration() {
+  TRegistry& R = Registry();
+  std::lock_guard Guard(R.Lock);
+  std::erase_if(R.Tables, [this](const TTable& T) { return T.Entries == FEntries; });
+}
+
+const TResourceEntry* FindResource(HINSTANCE Instance, std::string_view Type,
+                                   std::string_view Name) {
+  if (Instance == nullptr) return nullptr;
+  TRegistry& R = Registry();
+  std::lock_guard Guard(R.Lock);
+  for (const TTable& T : R.Tables) {
+    if (T.Instance != Instance) continue;
+    for (size_t I = 0; I < T.Count; ++I) {
+      const TResourceEntry& E = T.Entries[I];
+      if (SameText(Type, E.Type) && SameText(Name, E.Name)) return &E;
+    }
+  }
+  return nullptr;
+}
+
+std::vector<std::string> EnumResourceNames(HINSTANCE Instance, std::string_view Type) {
+  std::vector<std::string> Names;
+  TRegistry& R = Registry();
+  std::lock_guard Guard(R.Lock);
+  for (const TTable& T : R.Tables) {
+    if (T.Instance != Instance) continue;
+    for (size_t I = 0; I < T.Count; ++I)
+      if (SameText(Type, T.Entries[I].Type)) Names.emplace_back(T.Entries[I].Name);
+  }
+  return Names;
+}
+
+std::string_view LoadResource(HINSTANCE Instance, std::string_view Type, std::string_view Name) {
+  const TResourceEntry* E = FindResource(Instance, Type, Name);
+  if (E == nullptr) throw EResNotFound("Resource " + std::string(Name) + " not found");
+  return {reinterpret_cast<const char*>(E->Data), E->Size};
+}
+
+HICON LoadIconA(HINSTANCE Instance, std::string_view Name) {
+  const TResourceEntry* E = FindResource(Instance, RT_GROUP_ICON, Name);
+  if (E == nullptr) return nullptr;
+  return std::make_shared<const TIconImage>(
+      DecodeIcon({reinterpret_cast<const char*>(E->Data), E->Size}, 32));
+}
+
+}  // namespace rtl

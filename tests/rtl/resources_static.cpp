@@ -1,0 +1,8 @@
+// A static library whose embedded resources are kept only by its anchor.
+#include "rtl/resources.h"
+
+QUINDLE_USE_RESOURCES(resources_test_static);
+
+rtl::HINSTANCE resources_test_static_instance() {
+  return rtl::HInstance();
+}
