@@ -52,7 +52,9 @@ struct TFormValue {
   int64_t Int = 0;
   double Float = 0;
   char FloatSuffix = 0;  // 's', 'c', 'd' or 0
-  // String: the joined text (UTF-8); Identifier: the name; Binary: the bytes.
+  // String: the joined text (UTF-8); Identifier: the name; Binary: the
+  // bytes; Integer and Float: the literal as written, sign included, without
+  // '$' or suffix.
   std::string Text;
   std::vector<TFormStringPart> Parts;  // String only
   std::vector<std::string> Names;      // Set only
@@ -70,7 +72,7 @@ struct TFormProperty {
 };
 
 struct TFormItem {
-  std::optional<int64_t> Index;  // the ordinal some writers put before `item`
+  std::optional<int64_t> Index;  // `item [n]`
   std::vector<TFormProperty> Properties;
   int Line = 0;
 };

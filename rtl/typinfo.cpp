@@ -50,6 +50,8 @@ std::string Trim(const std::string& S) {
 
 int64_t ParseInt(const TPropInfo& Prop, const std::string& Text) {
   const std::string T = Trim(Text);
+  for (const auto& [Name, Value] : Prop.Constants)
+    if (SameText(Name, T)) return Value;
   int64_t V = 0;
   const char* First = T.data();
   const char* Last = T.data() + T.size();
@@ -160,6 +162,11 @@ const TMethodInfo* FindMethodInfo(const TClassInfo* Info, const std::string& Nam
   return nullptr;
 }
 
+const TClassInfo* SubObjectClassInfo(const TPropInfo& Prop, const TObject& SubObject) {
+  const TClassInfo* Info = SubObject.ClassInfo();
+  return Info != nullptr ? Info : Prop.ClassOf;
+}
+
 bool IsStoredProp(const TObject& Instance, const TPropInfo& Prop) {
   if (!Prop.Writable()) return false;
   if (Prop.Stored && !Prop.Stored(Instance)) return false;
@@ -183,8 +190,12 @@ bool IsStoredProp(const TObject& Instance, const TPropInfo& Prop) {
 std::string GetPropText(const TObject& Instance, const TPropInfo& Prop) {
   switch (Prop.Kind) {
     case TTypeKind::Integer:
-    case TTypeKind::Int64:
-      return std::to_string(Prop.GetOrd(Instance));
+    case TTypeKind::Int64: {
+      const int64_t V = Prop.GetOrd(Instance);
+      for (const auto& [Name, Value] : Prop.Constants)
+        if (Value == V) return Name;
+      return std::to_string(V);
+    }
     case TTypeKind::Boolean:
       return Prop.GetOrd(Instance) != 0 ? "True" : "False";
     case TTypeKind::Enumeration: {

@@ -82,11 +82,18 @@ struct TPropInfo {
   std::function<void(TObject&, const std::string&)> SetStr;
   // Class (the sub-object), Strings (the TStringList), Component (the reference).
   std::function<TPersistent*(const TObject&)> GetObject;
+  // Class only: the sub-object's table, for a sub-object whose ClassInfo()
+  // gives none. See SubObjectClassInfo.
+  const TClassInfo* ClassOf = nullptr;
   // Component only: stores a reference (nullptr clears it). Returns false when
   // the component is of a class the property does not accept.
   std::function<bool(TObject&, TComponent*)> SetComponent;
   // Method only: binds a handler; an empty Name and handler unbind it.
   std::function<void(TObject&, const std::string& Name, TMethodHandler)> SetMethod;
+
+  // Integer and Int64: named values that form files and the inspector may use
+  // instead of numbers (clWindowText); the writer prefers the name.
+  std::vector<std::pair<std::string, int64_t>> Constants;
 
   // Ordinal default: an ordinal property equal to it is not written. Without
   // one, ordinals are always written. Strings are written when not empty,
@@ -135,6 +142,10 @@ std::vector<const TPropInfo*> GetPropList(const TClassInfo* Info);
 const TPropInfo* FindPropInfo(const TClassInfo* Info, const std::string& Name);
 const TFieldInfo* FindFieldInfo(const TClassInfo* Info, const std::string& Name);
 const TMethodInfo* FindMethodInfo(const TClassInfo* Info, const std::string& Name);
+
+// The table that describes a Class property's sub-object: the object's own
+// ClassInfo(), else the property's ClassOf.
+const TClassInfo* SubObjectClassInfo(const TPropInfo& Prop, const TObject& SubObject);
 
 // True when the property's current value would be written to a form file:
 // writable, stored, and different from its default (see TPropInfo::Default).
@@ -236,11 +247,13 @@ class TClassBuilder {
     return Text(std::move(Name), TTypeKind::Binary, Get, Set);
   }
 
-  // An owned sub-object (Font, SrcFileTypes); its own ClassInfo() describes
-  // the nested properties.
+  // An owned sub-object (Font, SrcFileTypes); its own ClassInfo(), or Info
+  // when that gives none, describes the nested properties.
   template <class G>
-  TClassBuilder& Object(std::string Name, G Get) {
-    return Owned(std::move(Name), TTypeKind::Class, Get);
+  TClassBuilder& Object(std::string Name, G Get, const TClassInfo* Info = nullptr) {
+    Owned(std::move(Name), TTypeKind::Class, Get);
+    FInfo.Props.back().ClassOf = Info;
+    return *this;
   }
   // An owned string list, read and written in place.
   template <class G>
@@ -270,6 +283,12 @@ class TClassBuilder {
       std::invoke(Set, Self(O), N, std::move(H));
     };
     return Add(std::move(P));
+  }
+
+  // Named values for the last property added (an Integer or Int64).
+  TClassBuilder& Constants(std::vector<std::pair<std::string, int64_t>> Values) {
+    FInfo.Props.back().Constants = std::move(Values);
+    return *this;
   }
 
   // Not written when Pred is false for the object. Applies to the last property added.
