@@ -1,0 +1,16 @@
+// Plain memory blocks of the platform layer.
+#pragma once
+
+#include <cstddef>
+
+namespace rtl {
+
+// A block of Size bytes with undefined content; nullptr for a size of 0.
+// Raises EOutOfMemory when the block cannot be obtained.
+void* GetMem(size_t Size);
+// A block of Size bytes, every byte 0; otherwise as GetMem.
+void* AllocMem(size_t Size);
+// Releases a block from GetMem or AllocMem; nullptr is accepted and ignored.
+void FreeMem(void* P);
+
+}  // namespace rtl
