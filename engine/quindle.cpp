@@ -29,12 +29,24 @@ void TSrcFileTypes::SetFlag(bool& Flag, bool Value) {
   if (Value) FAnyFile = false;
 }
 
-void TSrcFileTypes::SetArchive(bool Value) { SetFlag(FArchive, Value); }
-void TSrcFileTypes::SetDirectories(bool Value) { SetFlag(FDirectories, Value); }
-void TSrcFileTypes::SetHidden(bool Value) { SetFlag(FHidden, Value); }
-void TSrcFileTypes::SetNormal(bool Value) { SetFlag(FNormal, Value); }
-void TSrcFileTypes::SetReadOnly(bool Value) { SetFlag(FReadOnly, Value); }
-void TSrcFileTypes::SetSystem(bool Value) { SetFlag(FSystem, Value); }
+void TSrcFileTypes::SetArchive(bool Value) {
+  SetFlag(FArchive, Value);
+}
+void TSrcFileTypes::SetDirectories(bool Value) {
+  SetFlag(FDirectories, Value);
+}
+void TSrcFileTypes::SetHidden(bool Value) {
+  SetFlag(FHidden, Value);
+}
+void TSrcFileTypes::SetNormal(bool Value) {
+  SetFlag(FNormal, Value);
+}
+void TSrcFileTypes::SetReadOnly(bool Value) {
+  SetFlag(FReadOnly, Value);
+}
+void TSrcFileTypes::SetSystem(bool Value) {
+  SetFlag(FSystem, Value);
+}
 
 bool HasAttr(const std::string& FileName, uint16_t Attr) {
   const int32_t Word = rtl::FileGetAttr(FileName);
@@ -55,9 +67,15 @@ TQuindle::~TQuindle() {
   delete FSrcFileTypes;
 }
 
-void TQuindle::SetShowMessages(bool Value) { FShowMessages = Value; }
-void TQuindle::SetValidate(bool Value) { FValidate = Value; }
-void TQuindle::SetRecurseDirs(bool Value) { FRecurseDirs = Value; }
+void TQuindle::SetShowMessages(bool Value) {
+  FShowMessages = Value;
+}
+void TQuindle::SetValidate(bool Value) {
+  FValidate = Value;
+}
+void TQuindle::SetRecurseDirs(bool Value) {
+  FRecurseDirs = Value;
+}
 
 void TQuindle::SetTargetFilename(const std::string& Value) {
   if (Value != FTargetFilename) FTargetFilename = Value;

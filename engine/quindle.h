@@ -72,6 +72,7 @@ class TQuindle : public rtl::TCommonDialog {
   explicit TQuindle(rtl::TComponent* AOwner);
   ~TQuindle() override;
   std::string ClassName() const override { return "TQuindle"; }
+  const rtl::TClassInfo* ClassInfo() const override;  // engine/form_file.cpp
 
   // One complete, synchronous run over SourceFilenames into TargetFilename.
   void Execute();
@@ -136,6 +137,14 @@ class TQuindle : public rtl::TCommonDialog {
 
   // Copy run.
   void CopyFiles();
+  bool ClassifyTarget(bool& TargetIsDir);
+  bool ProcessEntry(bool TargetIsDir);
+  void HandleMatch(int32_t Mask, bool TargetIsDir);
+  void CreateSubDirectory(const std::string& MatchName);
+  std::string TargetNameFor(const std::string& MatchName, bool TargetIsDir) const;
+  void LookUpTarget();
+  void CopyOneFile();
+  void Transfer();
   // Transfer methods.
   void StreamCopy();
   void BlockCopy();

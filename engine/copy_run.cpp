@@ -1,0 +1,265 @@
+// The copy run behind Execute.
+//
+// Steps of one run:
+//  1. Execute: build the source listing, OnStart, the run, drop the listing's
+//     guard, OnFinished. An exception from a handler leaves Execute at once.
+//  2. Start of the run: error mode, FAborted cleared, Progress 0.
+//  3. Target classification (ClassifyTarget): a directory target gets its
+//     trailing separator; a missing one is offered to DirNotExist and created,
+//     one level, when CreateTgtDir says so. The current directory is restored
+//     on every path.
+//  4. Entries from the last to the first (CopyFiles). An empty entry, an empty
+//     target or a search without matches ends the run early.
+//  5. One entry (ProcessEntry): normalise, self test, mask, search.
+//  6. One match (HandleMatch): entry filter; a matched directory is created
+//     empty under the target; a file gets its target name, an existing target
+//     is settled by TgtFileExists, and the file goes through CopyOneFile.
+//  7. One file (CopyOneFile): OnBeforeCopyFile, read-only bit off, source
+//     checksum, transfer, target checksum, read-only bit back, OnAfterCopyFile.
+//  8. End: Progress 100 with OnProgressChange, unless the run ended early.
+#include "engine/quindle.h"
+#include "engine/selection.h"
+#include "rtl/file_identity.h"
+#include "rtl/lz/lz.h"
+
+namespace quindle {
+
+namespace {
+
+constexpr const char* kCrcError = "Error";
+
+// Puts the process back into the directory it was in, on every way out.
+class CurrentDirGuard {
+ public:
+  CurrentDirGuard() : Saved(rtl::GetCurrentDir()) {}
+  ~CurrentDirGuard() { rtl::SetCurrentDir(Saved); }
+  CurrentDirGuard(const CurrentDirGuard&) = delete;
+  CurrentDirGuard& operator=(const CurrentDirGuard&) = delete;
+
+ private:
+  std::string Saved;
+};
+
+// Ends a directory search however the entry is left.
+class SearchGuard {
+ public:
+  explicit SearchGuard(rtl::TSearchRec& R) : Rec(R) {}
+  ~SearchGuard() { rtl::FindClose(Rec); }
+  SearchGuard(const SearchGuard&) = delete;
+  SearchGuard& operator=(const SearchGuard&) = delete;
+
+ private:
+  rtl::TSearchRec& Rec;
+};
+
+// Gives a source its read-only bit back after the transfer, and also when a
+// handler's exception leaves the run half-way, so that no source is left
+// writable behind the application's back.
+class ReadOnlyRestorer {
+ public:
+  ReadOnlyRestorer(const std::string& FileName, uint8_t Attr) : Name(FileName), Attr(Attr) {}
+  ~ReadOnlyRestorer() { Restore(); }
+  ReadOnlyRestorer(const ReadOnlyRestorer&) = delete;
+  ReadOnlyRestorer& operator=(const ReadOnlyRestorer&) = delete;
+
+  void Clear() {
+    Armed = true;
+    rtl::FileSetAttr(Name, Attr & ~rtl::faReadOnly);
+  }
+  void Restore() {
+    if (!Armed) return;
+    Armed = false;
+    rtl::FileSetAttr(Name, Attr | rtl::faReadOnly);
+  }
+
+ private:
+  std::string Name;
+  uint8_t Attr;
+  bool Armed = false;
+};
+
+}  // namespace
+
+void TQuindle::Execute() {
+  PrepareRun();
+  Start();
+  CopyFiles();
+  FListed = false;
+  Finished();
+}
+
+void TQuindle::CopyFiles() {
+  rtl::SetErrorMode(1);
+  FAborted = false;
+  FProgress = 0;
+  FProgressStep = 0;
+  bool TargetIsDir = false;
+  if (ClassifyTarget(TargetIsDir)) {
+    const int Count = FSourceFilenames->Count();
+    for (int Entry = Count > 0 ? Count : 1; Entry >= 1 && !FAborted; --Entry) {
+      FSrcSpec = Count > 0 ? (*FSourceFilenames)[Entry - 1] : std::string();
+      if (!ProcessEntry(TargetIsDir)) return;  // an early ending: no final progress
+    }
+  }
+  FProgress = 100;
+  ProgressChange();
+}
+
+// Decides whether the target names a directory and makes sure it exists.
+// False when the run must not process any entry.
+bool TQuindle::ClassifyTarget(bool& TargetIsDir) {
+  int32_t Attr = 0;
+  if (!detail::NamesDirectory(FTargetFilename, Attr)) return true;
+  TargetIsDir = true;
+  if (Attr >= 0 && (Attr & rtl::faDirectory) && !rtl::ExtractFileName(FTargetFilename).empty())
+    FTargetFilename += rtl::PathDelim;
+  std::string DirName = FTargetFilename;
+  if (!DirName.empty() && DirName.back() == rtl::PathDelim) DirName.pop_back();
+  // The root keeps its separator; without it the probe would find no directory.
+  if (DirName.empty()) DirName = std::string(1, rtl::PathDelim);
+
+  CurrentDirGuard Guard;
+  if (rtl::SetCurrentDir(DirName)) return true;
+  DirNotExist();
+  if (!FMakeTgtDir) return false;
+  FTgtDir = rtl::ExtractFileDir(FTargetFilename);
+  if (rtl::CreateDir(FTgtDir)) return true;
+  CannotCreateTgtDir(FTgtDir);
+  return false;
+}
+
+// One entry. False when the run ends here, without the final progress.
+bool TQuindle::ProcessEntry(bool TargetIsDir) {
+  if (FSrcSpec.empty()) {
+    SrcFileError();
+    return false;
+  }
+  if (FTargetFilename.empty()) {
+    TgtFileError();
+    return false;
+  }
+  FSrcSpec = detail::NormaliseSpec(FSrcSpec);
+  if (FSrcSpec == FTargetFilename) {
+    if (FTransferType == ctMove)
+      MoveToSelfError();
+    else
+      CopyToSelfError();
+    return true;
+  }
+  const int32_t Mask = detail::AttrMask(*FSrcFileTypes);
+  if (detail::SelectsNothing(Mask, *FSrcFileTypes)) return true;
+  if (rtl::FindFirst(FSrcSpec, Mask, FSrcSearch) != 0) {
+    SrcFileNotExist();
+    return false;
+  }
+  SearchGuard Guard(FSrcSearch);
+  do {
+    if (FAborted) break;
+    HandleMatch(Mask, TargetIsDir);
+    if (FAborted) break;
+  } while (rtl::FindNext(FSrcSearch) == 0);
+  return true;
+}
+
+void TQuindle::HandleMatch(int32_t Mask, bool TargetIsDir) {
+  // The current-file fields are filled before the filter, so they also hold
+  // the last match seen when that match is skipped.
+  FSrcSize = FSrcSearch.Size;
+  FSrcDate = rtl::FileDateToDateTime(FSrcSearch.Time);
+  FSrcAttr = static_cast<uint8_t>(FSrcSearch.Attr & 0xFF);
+  const std::string MatchName = FSrcSearch.Name;
+  FSrcFileName = rtl::ExtractFilePath(FSrcSpec) + MatchName;
+
+  if (!detail::EntrySelected(MatchName, FSrcSearch.Attr, Mask, *FSrcFileTypes)) return;
+  if ((FSrcAttr & rtl::faDirectory) && (Mask & rtl::faDirectory)) {
+    CreateSubDirectory(MatchName);
+    return;
+  }
+  FTgtFileName = TargetNameFor(MatchName, TargetIsDir);
+  if (rtl::FileExists(FTgtFileName)) {
+    // Copying a file onto itself under another name would truncate it first:
+    // refuse it like an entry spelled as the target.
+    if (rtl::SameFile(FSrcFileName, FTgtFileName)) {
+      if (FTransferType == ctMove)
+        MoveToSelfError();
+      else
+        CopyToSelfError();
+      return;
+    }
+    LookUpTarget();
+    TgtFileExists();
+    if (FAborted || !FOverwriteIfExist) return;
+  }
+  CopyOneFile();
+}
+
+// A matched directory is created empty under the target; its content is not copied.
+void TQuindle::CreateSubDirectory(const std::string& MatchName) {
+  const std::string SubDir = rtl::ExtractFileDir(FTargetFilename) + rtl::PathDelim + MatchName;
+  if (!rtl::CreateDir(SubDir)) CannotCreateTgtDir(SubDir);
+  FSetDateValue = FSrcDate;
+  FSetAttrValue = FSrcAttr;
+  DoSetAttr(SubDir, FSetAttrValue, FSetDateValue);
+  rtl::FileSetAttr(SubDir, FSetAttrValue);
+}
+
+std::string TQuindle::TargetNameFor(const std::string& MatchName, bool TargetIsDir) const {
+  if (!TargetIsDir) return FTargetFilename;
+  const std::string Dir = rtl::ExtractFilePath(FTargetFilename);
+  if (FTransferType == ctLZCopy) {
+    std::string Expanded;
+    if (rtl::GetExpandedNameA(FSrcFileName, Expanded) == 1)
+      return Dir + rtl::ExtractFileName(Expanded);
+  }
+  return Dir + rtl::ExtractFileName(MatchName);
+}
+
+// Reads the size, date and attributes of the existing target, hidden and
+// system files included, for the overwrite question.
+void TQuindle::LookUpTarget() {
+  constexpr int32_t Mask = rtl::faReadOnly | rtl::faHidden | rtl::faSysFile | rtl::faArchive;
+  if (rtl::FindFirst(FTgtFileName, Mask, FTgtSearch) == 0) {
+    FTgtSize = FTgtSearch.Size;
+    FTgtDate = rtl::FileDateToDateTime(FTgtSearch.Time);
+    FTgtAttr = static_cast<uint8_t>(FTgtSearch.Attr & 0xFF);
+  } else {
+    FTgtSize = 0;
+    FTgtDate = 0;
+    FTgtAttr = 0;
+  }
+  rtl::FindClose(FTgtSearch);
+}
+
+void TQuindle::CopyOneFile() {
+  DoBeforeCopyFile(FSrcFileName, FTgtFileName);
+  ReadOnlyRestorer ReadOnly(FSrcFileName, FSrcAttr);
+  if (HasAttr(FSrcFileName, rtl::faReadOnly)) ReadOnly.Clear();
+  std::string SrcCRC;
+  if (FValidate) SrcCRC = FileCRC(FSrcFileName);
+  Transfer();
+  if (FValidate) {
+    const std::string TgtCRC = FileCRC(FTgtFileName);
+    if (SrcCRC == kCrcError || TgtCRC == kCrcError || SrcCRC != TgtCRC) FailValidation();
+  }
+  ReadOnly.Restore();
+  DoAfterCopyFile(FSrcFileName, FTgtFileName);
+}
+
+void TQuindle::Transfer() {
+  switch (FTransferType) {
+    case ctStream:
+      StreamCopy();
+      break;
+    case ctBlock:
+      BlockCopy();
+      break;
+    case ctLZCopy:
+      LZExpandCopy();
+      break;
+    case ctMove:
+      MoveCopy();
+      break;
+  }
+}
+
+}  // namespace quindle
