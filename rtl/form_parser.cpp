@@ -267,7 +267,7 @@ void TParser::ParseNumber(TFormValue& V) {
     while (IsHexDigit(Peek())) Advance();
     if (FPos == Digits || FPos - Digits > 16) Fail("expected hexadecimal digits after '$'");
     V.Kind = TFormValueKind::Integer;
-    V.Text = (Negative ? "-" : "") + std::string(FText.substr(Digits, FPos - Digits));
+    V.Text = (Negative ? "-$" : "$") + std::string(FText.substr(Digits, FPos - Digits));
     const uint64_t U =
         std::strtoull(std::string(FText.substr(Digits, FPos - Digits)).c_str(), nullptr, 16);
     V.Int = static_cast<int64_t>(Negative ? 0 - U : U);

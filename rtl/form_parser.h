@@ -53,8 +53,8 @@ struct TFormValue {
   double Float = 0;
   char FloatSuffix = 0;  // 's', 'c', 'd' or 0
   // String: the joined text (UTF-8); Identifier: the name; Binary: the
-  // bytes; Integer and Float: the literal as written, sign included, without
-  // '$' or suffix.
+  // bytes; Integer and Float: the literal as written, sign and '$' included,
+  // without a suffix.
   std::string Text;
   std::vector<TFormStringPart> Parts;  // String only
   std::vector<std::string> Names;      // Set only
