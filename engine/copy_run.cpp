@@ -78,6 +78,21 @@ class ReadOnlyRestorer {
   bool Armed = false;
 };
 
+// A name may itself hold '*' or '?', which a search reads as wild cards:
+// fills Rec with the entry of exactly that name. False when there is none.
+bool FindExact(const std::string& FileName, int32_t Mask, rtl::TSearchRec& Rec) {
+  const std::string Name = rtl::ExtractFileName(FileName);
+  bool Found = false;
+  for (int32_t Rc = rtl::FindFirst(FileName, Mask, Rec); Rc == 0; Rc = rtl::FindNext(Rec)) {
+    if (Rec.Name == Name) {
+      Found = true;
+      break;
+    }
+  }
+  rtl::FindClose(Rec);
+  return Found;
+}
+
 }  // namespace
 
 void TQuindle::Execute() {
@@ -218,7 +233,7 @@ std::string TQuindle::TargetNameFor(const std::string& MatchName, bool TargetIsD
 // system files included, for the overwrite question.
 void TQuindle::LookUpTarget() {
   constexpr int32_t Mask = rtl::faReadOnly | rtl::faHidden | rtl::faSysFile | rtl::faArchive;
-  if (rtl::FindFirst(FTgtFileName, Mask, FTgtSearch) == 0) {
+  if (FindExact(FTgtFileName, Mask, FTgtSearch)) {
     FTgtSize = FTgtSearch.Size;
     FTgtDate = rtl::FileDateToDateTime(FTgtSearch.Time);
     FTgtAttr = static_cast<uint8_t>(FTgtSearch.Attr & 0xFF);
@@ -227,13 +242,17 @@ void TQuindle::LookUpTarget() {
     FTgtDate = 0;
     FTgtAttr = 0;
   }
-  rtl::FindClose(FTgtSearch);
 }
 
 void TQuindle::CopyOneFile() {
   DoBeforeCopyFile(FSrcFileName, FTgtFileName);
   ReadOnlyRestorer ReadOnly(FSrcFileName, FSrcAttr);
-  if (HasAttr(FSrcFileName, rtl::faReadOnly)) ReadOnly.Clear();
+  // Not HasAttr: it counts a name it cannot query (one holding '*' or '?', or
+  // a source that has gone) as read-only, and the restore would then make a
+  // writable source read-only.
+  rtl::TSearchRec Now;
+  if (FindExact(FSrcFileName, rtl::faAnyFile, Now) && (Now.Attr & rtl::faReadOnly))
+    ReadOnly.Clear();
   std::string SrcCRC;
   if (FValidate) SrcCRC = FileCRC(FSrcFileName);
   Transfer();
