@@ -28,16 +28,29 @@ namespace {
 
 constexpr const char* kCrcError = "Error";
 
-// Puts the process back into the directory it was in, on every way out.
+// Probes a directory by entering it and puts the process back into the
+// directory it was in, on every way out.
 class CurrentDirGuard {
  public:
   CurrentDirGuard() : Saved(rtl::GetCurrentDir()) {}
-  ~CurrentDirGuard() { rtl::SetCurrentDir(Saved); }
+  ~CurrentDirGuard() {
+    if (Entered) rtl::SetCurrentDir(Saved);
+  }
   CurrentDirGuard(const CurrentDirGuard&) = delete;
   CurrentDirGuard& operator=(const CurrentDirGuard&) = delete;
 
+  // True when Dir exists and can be entered. A current directory without a
+  // name (it has been removed) could not be returned to, so Dir is then only
+  // looked at, not entered.
+  bool Probe(const std::string& Dir) {
+    if (Saved.empty()) return rtl::DirectoryExists(Dir);
+    Entered = rtl::SetCurrentDir(Dir);
+    return Entered;
+  }
+
  private:
   std::string Saved;
+  bool Entered = false;
 };
 
 // Ends a directory search however the entry is left.
@@ -134,7 +147,7 @@ bool TQuindle::ClassifyTarget(bool& TargetIsDir) {
   if (DirName.empty()) DirName = std::string(1, rtl::PathDelim);
 
   CurrentDirGuard Guard;
-  if (rtl::SetCurrentDir(DirName)) return true;
+  if (Guard.Probe(DirName)) return true;
   DirNotExist();
   if (!FMakeTgtDir) return false;
   FTgtDir = rtl::ExtractFileDir(FTargetFilename);

@@ -2,6 +2,8 @@
 // endings, the overwrite answers, the filter and handler exceptions, each
 // checked through the events a caller receives and the files left on disk.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -394,6 +396,21 @@ TEST_F(CopyRun, CurrentDirectoryIsTheSameAfterEveryKindOfRun) {
     EXPECT_EQ(rtl::GetCurrentDir(), Dir / "cwd");
   }
   EXPECT_EQ(ReadFile(Dir / "made/a.txt"), "a");
+}
+
+TEST_F(CopyRun, RunFromARemovedCurrentDirectoryLeavesTheProcessThere) {
+  WriteFile(Src("a.txt"), "a");
+  ASSERT_TRUE(rtl::CreateDir(Dir / "gone"));
+  testing::InDirectory Here(Dir / "gone");
+  struct stat Before {};
+  ASSERT_EQ(stat(".", &Before), 0);
+  ASSERT_EQ(rmdir((Dir / "gone").c_str()), 0);
+  Setup({Src("a.txt")}, Dir / "out/");
+  EXPECT_EQ(Run(), Cat({{"OnStart"}, Copied(Src("a.txt"), Out("a.txt")), {"OnFinished"}}));
+  struct stat After {};
+  ASSERT_EQ(stat(".", &After), 0);
+  EXPECT_EQ(After.st_ino, Before.st_ino) << "the run left the process in another directory";
+  EXPECT_EQ(After.st_dev, Before.st_dev);
 }
 
 }  // namespace
