@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,13 @@ class EventRecorder {
   using Lines = std::vector<std::string>;
 
   EventRecorder(TQuindle& Q, std::string Root) : Q(Q), Root(std::move(Root)) { Attach(); }
+
+  // Leaves the named events (e.g. "OnTgtFileExists") without a handler, so
+  // that the component's default behaviour shows; the others stay recorded.
+  void Unassign(const std::vector<std::string>& Names) {
+    Skipped.insert(Names.begin(), Names.end());
+    Attach();
+  }
 
   // Runs after the event named Name (e.g. "OnTgtFileExists") is recorded.
   void On(const std::string& Name, std::function<void()> Hook) { Hooks[Name] = std::move(Hook); }
@@ -38,6 +46,7 @@ class EventRecorder {
     Log.clear();
     Hooks.clear();
     SetAttrHook = nullptr;
+    Skipped.clear();
     Attach();
   }
 
@@ -90,31 +99,35 @@ class EventRecorder {
   }
 
   void Attach() {
-    Q.SetOnAfterCopyFile(Named("OnAfterCopyFile"));
-    Q.SetOnBeforeCopyFile(Named("OnBeforeCopyFile"));
-    Q.SetOnCannotCreateTgtDir(Plain("OnCannotCreateTgtDir"));
-    Q.SetOnCopyToSelfError(Plain("OnCopyToSelfError"));
-    Q.SetOnDirNotExist(Plain("OnDirNotExist"));
-    Q.SetOnFinished(Plain("OnFinished"));
-    Q.SetOnFailValidate(Plain("OnFailValidate"));
-    Q.SetOnLZCopyError(Plain("OnLZCopyError"));
-    Q.SetOnMoveFileError(Plain("OnMoveFileError"));
-    Q.SetOnMoveToSelfError(Plain("OnMoveToSelfError"));
-    Q.SetOnOpenSrcError(Plain("OnOpenSrcError"));
-    Q.SetOnOpenTgtError(Plain("OnOpenTgtError"));
-    Q.SetOnOverwriteCancelled(Plain("OnOverwriteCancelled"));
-    Q.SetOnProgressChange([this](rtl::TObject*) {
-      Record("OnProgressChange", "OnProgressChange " + std::to_string(Q.Progress()));
-    });
-    Q.SetOnSetAttr([this](rtl::TObject*, std::string Name, int32_t& Attr, rtl::TDateTime& Date) {
-      Record("OnSetAttr", "OnSetAttr " + Short(Name));
-      if (SetAttrHook) SetAttrHook(Attr, Date);
-    });
-    Q.SetOnSrcFileError(Plain("OnSrcFileError"));
-    Q.SetOnSrcFileNotExist(Plain("OnSrcFileNotExist"));
-    Q.SetOnStart(Plain("OnStart"));
-    Q.SetOnTgtFileError(Plain("OnTgtFileError"));
-    Q.SetOnTgtFileExists(Plain("OnTgtFileExists"));
+#define QUINDLE_RECORD(Event, Handler) \
+  Q.Set##Event(Skipped.count(#Event) ? decltype(Handler)() : (Handler))
+    QUINDLE_RECORD(OnAfterCopyFile, Named("OnAfterCopyFile"));
+    QUINDLE_RECORD(OnBeforeCopyFile, Named("OnBeforeCopyFile"));
+    QUINDLE_RECORD(OnCannotCreateTgtDir, Plain("OnCannotCreateTgtDir"));
+    QUINDLE_RECORD(OnCopyToSelfError, Plain("OnCopyToSelfError"));
+    QUINDLE_RECORD(OnDirNotExist, Plain("OnDirNotExist"));
+    QUINDLE_RECORD(OnFinished, Plain("OnFinished"));
+    QUINDLE_RECORD(OnFailValidate, Plain("OnFailValidate"));
+    QUINDLE_RECORD(OnLZCopyError, Plain("OnLZCopyError"));
+    QUINDLE_RECORD(OnMoveFileError, Plain("OnMoveFileError"));
+    QUINDLE_RECORD(OnMoveToSelfError, Plain("OnMoveToSelfError"));
+    QUINDLE_RECORD(OnOpenSrcError, Plain("OnOpenSrcError"));
+    QUINDLE_RECORD(OnOpenTgtError, Plain("OnOpenTgtError"));
+    QUINDLE_RECORD(OnOverwriteCancelled, Plain("OnOverwriteCancelled"));
+    QUINDLE_RECORD(OnProgressChange, TNotifyEvent([this](rtl::TObject*) {
+                     Record("OnProgressChange", "OnProgressChange " + std::to_string(Q.Progress()));
+                   }));
+    QUINDLE_RECORD(OnSetAttr, TSetAttrEvent([this](rtl::TObject*, std::string Name, int32_t& Attr,
+                                                   rtl::TDateTime& Date) {
+                     Record("OnSetAttr", "OnSetAttr " + Short(Name));
+                     if (SetAttrHook) SetAttrHook(Attr, Date);
+                   }));
+    QUINDLE_RECORD(OnSrcFileError, Plain("OnSrcFileError"));
+    QUINDLE_RECORD(OnSrcFileNotExist, Plain("OnSrcFileNotExist"));
+    QUINDLE_RECORD(OnStart, Plain("OnStart"));
+    QUINDLE_RECORD(OnTgtFileError, Plain("OnTgtFileError"));
+    QUINDLE_RECORD(OnTgtFileExists, Plain("OnTgtFileExists"));
+#undef QUINDLE_RECORD
   }
 
   TQuindle& Q;
@@ -122,6 +135,7 @@ class EventRecorder {
   Lines Log;
   std::map<std::string, std::function<void()>> Hooks;
   std::function<void(int32_t&, rtl::TDateTime&)> SetAttrHook;
+  std::set<std::string> Skipped;
 };
 
 }  // namespace quindle::testing
