@@ -1,0 +1,30 @@
+#include "cli/cli_widgetset.h"
+
+#include <algorithm>
+
+#include "cli/progress_bar.h"
+#include "cli/trace.h"
+
+namespace quindle::cli {
+
+bool TCliWidgetSet::IsErrorBox(const rtl::TMessageBoxParams& Box) {
+  return Box.Buttons.Empty() || Box.Buttons == rtl::TMsgDlgButtons{rtl::mbOK};
+}
+
+void TCliWidgetSet::RunModal(rtl::TCustomForm& Form) {
+  FBar.Clear();
+  rtl::TConsoleWidgetSet::RunModal(Form);
+}
+
+int TCliWidgetSet::MessageBox(const rtl::TMessageBoxParams& Box) {
+  if (IsErrorBox(Box)) ++FErrors;
+  if (FTrace != nullptr) FTrace->Message(Box.Text);
+  FBar.Clear();
+  if (!FTerminal || Box.Text.find('\r') == std::string::npos)
+    return rtl::TConsoleWidgetSet::MessageBox(Box);
+  rtl::TMessageBoxParams Shown = Box;
+  std::replace(Shown.Text.begin(), Shown.Text.end(), '\r', '\n');
+  return rtl::TConsoleWidgetSet::MessageBox(Shown);
+}
+
+}  // namespace quindle::cli

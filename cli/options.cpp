@@ -1,0 +1,207 @@
+#include "cli/options.h"
+
+#include <getopt.h>
+#include <strings.h>
+
+#include <sstream>
+
+namespace quindle::cli {
+
+namespace {
+
+bool SameText(const std::string& A, const char* B) {
+  return strcasecmp(A.c_str(), B) == 0;
+}
+
+// Long options without a short form.
+enum : int { optForm = 256, optSaveForm, optList, optTrace, optAbout, optHelp, optVersion };
+
+const option kLongOptions[] = {
+    {"method", required_argument, nullptr, 'm'},
+    {"attributes", required_argument, nullptr, 'a'},
+    {"validate", no_argument, nullptr, 'V'},
+    {"no-overwrite", no_argument, nullptr, 'n'},
+    {"create-dir", no_argument, nullptr, 'd'},
+    {"interactive", no_argument, nullptr, 'i'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"form", required_argument, nullptr, optForm},
+    {"save-form", required_argument, nullptr, optSaveForm},
+    {"list", no_argument, nullptr, optList},
+    {"trace", no_argument, nullptr, optTrace},
+    {"about", no_argument, nullptr, optAbout},
+    {"help", no_argument, nullptr, optHelp},
+    {"version", no_argument, nullptr, optVersion},
+    {nullptr, 0, nullptr, 0},
+};
+
+// The option getopt_long stopped at, as the user wrote it.
+std::string OffendingOption(char** argv) {
+  if (optopt != 0) return std::string("-") + static_cast<char>(optopt);
+  std::string Arg = argv[optind - 1];
+  return Arg.substr(0, Arg.find('='));
+}
+
+void CheckOperands(const TCliOptions& O) {
+  if (O.Action != TAction::Run) return;
+  const size_t Count = O.Operands.size();
+  const bool HasForm = !O.FormFile.empty();
+  if (O.List) {
+    if (Count == 0 && !HasForm) throw EUsageError("missing source operand for --list");
+    return;
+  }
+  // With a form the operands are optional: none keeps the form's sources and
+  // target, a single one replaces the target only.
+  if (Count == 0 && !HasForm && O.SaveFormFile.empty()) throw EUsageError("missing file operand");
+  if (Count == 1 && !HasForm)
+    throw EUsageError("missing target operand after '" + O.Operands[0] + "'");
+}
+
+}  // namespace
+
+std::optional<TCopyType> ParseMethod(const std::string& Name) {
+  if (SameText(Name, "stream")) return ctStream;
+  if (SameText(Name, "block")) return ctBlock;
+  if (SameText(Name, "lz")) return ctLZCopy;
+  if (SameText(Name, "move")) return ctMove;
+  return std::nullopt;
+}
+
+TAttributeSet ParseAttributes(const std::string& List) {
+  TAttributeSet Set;
+  int Names = 0;
+  std::istringstream In(List);
+  std::string Name;
+  while (std::getline(In, Name, ',')) {
+    ++Names;
+    if (SameText(Name, "normal"))
+      Set.Normal = true;
+    else if (SameText(Name, "readonly"))
+      Set.ReadOnly = true;
+    else if (SameText(Name, "hidden"))
+      Set.Hidden = true;
+    else if (SameText(Name, "system"))
+      Set.System = true;
+    else if (SameText(Name, "archive"))
+      Set.Archive = true;
+    else if (SameText(Name, "directories"))
+      Set.Directories = true;
+    else if (SameText(Name, "any"))
+      Set.AnyFile = true;
+    else
+      throw EUsageError("unknown attribute '" + Name + "'");
+  }
+  if (Names == 0 || List.back() == ',') throw EUsageError("empty attribute list");
+  const bool Others =
+      Set.Normal || Set.ReadOnly || Set.Hidden || Set.System || Set.Archive || Set.Directories;
+  // The component lets AnyFile and the other flags exclude each other; a list
+  // naming both would silently lose one of them.
+  if (Set.AnyFile && Others) throw EUsageError("attribute 'any' cannot be combined with others");
+  return Set;
+}
+
+TCliOptions ParseCommandLine(int argc, char** argv) {
+  TCliOptions O;
+  opterr = 0;
+  optind = 0;  // a full re-initialisation, so that the parser may run again
+  int C;
+  while ((C = getopt_long(argc, argv, ":m:a:Vndiq", kLongOptions, nullptr)) != -1) {
+    switch (C) {
+      case 'm':
+        O.Method = ParseMethod(optarg);
+        if (!O.Method) throw EUsageError(std::string("unknown method '") + optarg + "'");
+        break;
+      case 'a':
+        O.Attributes = ParseAttributes(optarg);
+        break;
+      case 'V':
+        O.Validate = true;
+        break;
+      case 'n':
+        O.NoOverwrite = true;
+        break;
+      case 'd':
+        O.CreateDir = true;
+        break;
+      case 'i':
+        O.Interactive = true;
+        break;
+      case 'q':
+        O.Quiet = true;
+        break;
+      case optForm:
+        O.FormFile = optarg;
+        break;
+      case optSaveForm:
+        O.SaveFormFile = optarg;
+        break;
+      case optList:
+        O.List = true;
+        break;
+      case optTrace:
+        O.Trace = true;
+        break;
+      case optAbout:
+        O.Action = TAction::About;
+        break;
+      case optHelp:
+        O.Action = TAction::Help;
+        break;
+      case optVersion:
+        O.Action = TAction::Version;
+        break;
+      case ':':
+        throw EUsageError("option '" + OffendingOption(argv) + "' requires an argument");
+      default:
+        throw EUsageError("unknown option '" + OffendingOption(argv) + "'");
+    }
+  }
+  for (int I = optind; I < argc; ++I) O.Operands.emplace_back(argv[I]);
+  CheckOperands(O);
+  return O;
+}
+
+std::string HelpText() {
+  return R"(Usage: quindle [OPTIONS] SOURCE... TARGET
+       quindle --list [OPTIONS] SOURCE...
+       quindle --form FILE [OPTIONS] [[SOURCE...] TARGET]
+Copy, move or LZ-expand the files that each SOURCE selects into TARGET.
+
+A SOURCE is a file name, a wild-card pattern (* and ? in its last part) or a
+directory (its files, not its sub-directories). Sources are processed from the
+last one given to the first. TARGET is a file, or a directory when it exists
+as one or ends in '/'.
+
+Options:
+  -m, --method METHOD     transfer method: stream (default), block, lz
+                          (expand LZ-compressed files) or move
+  -a, --attributes LIST   which files a source selects, comma-separated:
+                          normal (default), readonly, hidden, system, archive,
+                          directories, any; the list replaces the default
+  -V, --validate          compare the CRC-32 of every copy with its source
+  -n, --no-overwrite      leave existing target files alone
+  -d, --create-dir        create a missing target directory (one level)
+  -i, --interactive       ask in the terminal: messages, the missing-directory
+                          question and the overwrite dialog, answered on
+                          standard input
+      --form FILE         read the settings from a form file first; options
+                          and operands given here override it
+      --save-form FILE    write the settings to a form file; copy nothing
+                          unless sources and target are given as well
+      --list              print the files the sources select (attribute
+                          word, a tab, the name) and copy nothing
+      --trace             print every event as one JSON object per line
+  -q, --quiet             print nothing but errors
+      --about             show the product's About text
+      --help              show this help
+      --version           show the version
+
+Without -i nothing waits for an answer: errors are printed as
+"quindle: <message>" on standard error, a missing target directory is created
+only with -d, and existing targets are overwritten unless -n is given.
+
+Exit status: 0 when no error was reported, 1 when any was (including a failed
+validation), 2 for a usage error or a form file that cannot be read.
+)";
+}
+
+}  // namespace quindle::cli
