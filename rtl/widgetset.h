@@ -1,0 +1,67 @@
+// The presentation interface. A widgetset shows forms and message boxes and
+// runs their modal loops; the application chooses one for the whole process.
+// The platform layer, the dialogs and the engine only talk to this interface
+// and never include a widgetset's own header.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "rtl/dialogs.h"
+#include "rtl/forms.h"
+
+namespace rtl {
+
+class TWidgetSet {
+ public:
+  virtual ~TWidgetSet();
+
+  // Presents Form (its OnShow has run) and runs its modal loop: returns once
+  // the form's ModalResult is not mrNone. A user's answer reaches the form
+  // through TButton::Click, TCustomForm::KeyEnter, KeyEscape and Close.
+  virtual void RunModal(TCustomForm& Form) = 0;
+
+  // Shows a message box and returns its modal result. The base builds the
+  // box with CreateMessageDialog and shows it modally through this widgetset.
+  virtual int MessageBox(const TMessageBoxParams& Box);
+};
+
+// The default widgetset, for programs that chose none: nobody is there to
+// answer. Every message box is written to standard error ("<text>") and
+// closed, and every form is closed, as by the close box (mrCancel).
+class THeadlessWidgetSet : public TWidgetSet {
+ public:
+  void RunModal(TCustomForm& Form) override;
+  int MessageBox(const TMessageBoxParams& Box) override;
+};
+
+// The widgetset in use.
+TWidgetSet& WidgetSet();
+// Chooses the widgetset for the whole process and returns the previous
+// choice; nullptr restores the default. The caller keeps ownership and keeps
+// it alive while it is chosen.
+TWidgetSet* SetWidgetSet(TWidgetSet* Value);
+
+// Helpers for widgetsets.
+
+// The visible controls of the form (whose parents are all visible) as a
+// reader meets them: top to bottom, then left to right.
+std::vector<TControl*> ReadingOrder(const TCustomForm& Form);
+// A caption as shown: "&Yes" is "Yes", "&&" is one "&".
+std::string StripAccelerator(const std::string& Caption);
+// The lower-case accelerator character of a caption ('y' for "&Yes"), or 0.
+char AcceleratorOf(const std::string& Caption);
+
+// Chooses a widgetset for a scope and restores the previous one after it.
+class TWidgetSetScope {
+ public:
+  explicit TWidgetSetScope(TWidgetSet& Value) : FPrevious(SetWidgetSet(&Value)) {}
+  ~TWidgetSetScope() { SetWidgetSet(FPrevious); }
+  TWidgetSetScope(const TWidgetSetScope&) = delete;
+  TWidgetSetScope& operator=(const TWidgetSetScope&) = delete;
+
+ private:
+  TWidgetSet* FPrevious;
+};
+
+}  // namespace rtl
