@@ -71,15 +71,20 @@ bool DeleteFile(const std::string& FileName);
 // Never replaces an existing NewName.
 bool RenameFile(const std::string& OldName, const std::string& NewName);
 
-// Packed file date-time: microseconds since 1970-01-01 UTC.
+// Packed file date-time: microseconds since 1970-01-01 UTC. A round trip
+// through TDateTime keeps the microsecond for dates from 1720 to mid-2079.
 TDateTime FileDateToDateTime(int64_t FileDate);
+// -1 when DateTime is not a date between the years 1 and 9999.
 int64_t DateTimeToFileDate(TDateTime DateTime);
 // Sets the last-write time of an open file; 0 on success, otherwise an errno value.
 int32_t FileSetDate(THandle Handle, int64_t Age);
 // Last-write time of a named file, packed; -1 when it cannot be read.
 int64_t FileAge(const std::string& FileName);
 
+// Mode & 3 is fmOpenRead, fmOpenWrite or fmOpenReadWrite; -1 on failure, and
+// for a directory.
 THandle FileOpen(const std::string& FileName, uint32_t Mode);
+// Bytes read, 0 at the end of the file, -1 on failure.
 int32_t FileRead(THandle Handle, void* Buffer, int32_t Count);
 void FileClose(THandle Handle);
 
@@ -89,13 +94,15 @@ uint32_t SetErrorMode(uint32_t Mode);
 std::string IntToStr(int64_t Value);
 // Upper-case hex digits, zero-padded to at least Digits.
 std::string IntToHex(int64_t Value, int Digits);
-// The locale's short date, a blank, then its long time.
+// The locale's short date, a blank, then its long time; empty when the value
+// is not a date between the years 1 and 9999.
 std::string DateTimeToStr(TDateTime DateTime);
 std::string AnsiLowerCase(const std::string& S);
 std::string AnsiUpperCase(const std::string& S);
 // 0 when equal ignoring the case of ASCII letters; <0 or >0 otherwise.
 int CompareText(const std::string& S1, const std::string& S2);
 
+// Both raise EConvertError for a date or time that does not exist.
 TDateTime EncodeDate(int Year, int Month, int Day);
 TDateTime EncodeTime(int Hour, int Min, int Sec, int MSec);
 TDateTime Now();

@@ -1,13 +1,14 @@
 // Date-times: TDateTime (local days since 1899-12-30) and the packed file
 // date-time (microseconds since 1970-01-01 UTC).
 //
-// Precision: a double day count has a step of 2^-37 day (0.63 us) up to
-// 2079-06-06 and of 2^-36 day (1.26 us) up to 2258, growing with the date.
-// Converting a packed time to a TDateTime and back therefore gives the same
-// microsecond for every date up to 2079 (1950 and 1970 included), and one
-// within a microsecond up to 2258. A local time in the hour repeated when
-// daylight saving ends cannot tell its two instances apart; the way back
-// takes the one mktime picks.
+// Precision: a double day count has a step of at most 2^-37 day (0.63 us)
+// while it stays below 65536 days from 1899-12-30 (1720-07-26 to 2079-06-04),
+// 2^-36 day (1.26 us) out to 131072 days (1541 and 2258), doubling at each
+// further power of two. Converting a packed time to a TDateTime and back
+// therefore gives the same microsecond for every date from 1720 to 2079-06-04
+// (1950 and 1970 included), and one within a microsecond out to 1541 and 2258. A local time in the
+// hour repeated when daylight saving ends cannot tell its two instances apart; the way back takes
+// the one mktime picks.
 #include <sys/stat.h>
 
 #include <cerrno>
