@@ -34,7 +34,7 @@ class CurrentDirGuard {
  public:
   CurrentDirGuard() : Saved(rtl::GetCurrentDir()) {}
   ~CurrentDirGuard() {
-    if (Entered) rtl::SetCurrentDir(Saved);
+    if (!Saved.empty()) rtl::SetCurrentDir(Saved);
   }
   CurrentDirGuard(const CurrentDirGuard&) = delete;
   CurrentDirGuard& operator=(const CurrentDirGuard&) = delete;
@@ -44,13 +44,11 @@ class CurrentDirGuard {
   // looked at, not entered.
   bool Probe(const std::string& Dir) {
     if (Saved.empty()) return rtl::DirectoryExists(Dir);
-    Entered = rtl::SetCurrentDir(Dir);
-    return Entered;
+    return rtl::SetCurrentDir(Dir);
   }
 
  private:
   std::string Saved;
-  bool Entered = false;
 };
 
 // Ends a directory search however the entry is left.

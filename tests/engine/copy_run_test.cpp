@@ -384,6 +384,12 @@ TEST_F(CopyRun, CurrentDirectoryIsTheSameAfterEveryKindOfRun) {
       {"missing directory, created", Dir / "made/", [&] { Q.SetCreateTgtDir(true); }, false},
       {"missing directory, refused", Dir / "refused/", [&] { Q.SetCreateTgtDir(false); }, false},
       {"handler throws", Dir / "thrown/", [] { throw std::runtime_error("no"); }, true},
+      {"handler enters another directory", Dir / "moved/",
+       [&] {
+         rtl::SetCurrentDir(Dir.path().string());
+         Q.SetCreateTgtDir(false);
+       },
+       false},
   };
   for (const auto& C : Cases) {
     SCOPED_TRACE(C.What);
