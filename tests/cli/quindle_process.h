@@ -1,0 +1,123 @@
+// Runs the built quindle program as a child process, the way a user or a
+// script does: its own working directory, standard input from a given text,
+// standard output and standard error captured, and the exit status.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+extern char** environ;
+
+namespace quindle::testing {
+
+struct TProcessResult {
+  int Status = -1;  // the exit status, or 128 + the signal that ended it
+  std::string Out;
+  std::string Err;
+};
+
+namespace detail {
+
+inline std::vector<char*> Argv(std::vector<std::string>& Args) {
+  std::vector<char*> V;
+  for (std::string& A : Args) V.push_back(A.data());
+  V.push_back(nullptr);
+  return V;
+}
+
+inline int Wait(pid_t Pid) {
+  int Raw = 0;
+  while (waitpid(Pid, &Raw, 0) < 0)
+    if (errno != EINTR) throw std::runtime_error("waitpid failed");
+  return WIFEXITED(Raw) ? WEXITSTATUS(Raw) : 128 + WTERMSIG(Raw);
+}
+
+inline pid_t Spawn(std::vector<std::string> Args, posix_spawn_file_actions_t& Actions) {
+  Args.insert(Args.begin(), QUINDLE_BINARY);
+  std::vector<char*> V = Argv(Args);
+  pid_t Pid = 0;
+  const int Rc = posix_spawn(&Pid, QUINDLE_BINARY, &Actions, nullptr, V.data(), environ);
+  posix_spawn_file_actions_destroy(&Actions);
+  if (Rc != 0) throw std::runtime_error("cannot start " QUINDLE_BINARY);
+  return Pid;
+}
+
+}  // namespace detail
+
+// Runs `quindle Args...` in Cwd with Input on standard input.
+inline TProcessResult RunQuindle(const std::vector<std::string>& Args, const std::string& Cwd,
+                                 const std::string& Input = std::string()) {
+  TempDir Io;
+  WriteFile(Io / "in", Input);
+  posix_spawn_file_actions_t Actions;
+  posix_spawn_file_actions_init(&Actions);
+  posix_spawn_file_actions_addopen(&Actions, 0, (Io / "in").c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&Actions, 1, (Io / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&Actions, 2, (Io / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addchdir_np(&Actions, Cwd.c_str());
+  TProcessResult R;
+  R.Status = detail::Wait(detail::Spawn(Args, Actions));
+  R.Out = ReadFile(Io / "out");
+  R.Err = ReadFile(Io / "err");
+  return R;
+}
+
+// The same with standard error on a terminal of Columns columns (a
+// pseudo-terminal); Err holds what the terminal received.
+inline TProcessResult RunQuindleOnTerminal(const std::vector<std::string>& Args,
+                                           const std::string& Cwd, int Columns) {
+  TempDir Io;
+  winsize Size{};
+  Size.ws_row = 24;
+  Size.ws_col = static_cast<unsigned short>(Columns);
+  // Raw, so that the bytes arrive as the program wrote them (no CR added
+  // before each LF).
+  termios Mode{};
+  cfmakeraw(&Mode);
+  int Master = -1, Slave = -1;
+  if (openpty(&Master, &Slave, nullptr, &Mode, &Size) != 0)
+    throw std::runtime_error("openpty failed");
+  posix_spawn_file_actions_t Actions;
+  posix_spawn_file_actions_init(&Actions);
+  posix_spawn_file_actions_addopen(&Actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&Actions, 1, (Io / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_adddup2(&Actions, Slave, 2);
+  posix_spawn_file_actions_addclose(&Actions, Master);
+  posix_spawn_file_actions_addchdir_np(&Actions, Cwd.c_str());
+  const pid_t Pid = detail::Spawn(Args, Actions);
+  close(Slave);
+  TProcessResult R;
+  // Read until the child's side is closed (EIO), so that it never blocks on
+  // a full terminal buffer.
+  char Buffer[4096];
+  for (;;) {
+    const ssize_t N = read(Master, Buffer, sizeof Buffer);
+    if (N > 0)
+      R.Err.append(Buffer, static_cast<size_t>(N));
+    else if (N < 0 && errno == EINTR)
+      continue;
+    else
+      break;
+  }
+  close(Master);
+  R.Status = detail::Wait(Pid);
+  R.Out = ReadFile(Io / "out");
+  return R;
+}
+
+}  // namespace quindle::testing
