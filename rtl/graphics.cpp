@@ -189,9 +189,10 @@ void TBitmap::SetSize(int AWidth, int AHeight) {
   AHeight = std::max(AHeight, 0);
   if (AWidth == FWidth && AHeight == FHeight) return;
   std::vector<TRGBA> Pixels(static_cast<size_t>(AWidth) * AHeight, TRGBA{255, 255, 255, 255});
-  for (int Y = 0; Y < std::min(AHeight, FHeight); ++Y)
-    std::copy_n(&FPixels[static_cast<size_t>(Y) * FWidth], std::min(AWidth, FWidth),
-                &Pixels[static_cast<size_t>(Y) * AWidth]);
+  const int KeptWidth = std::min(AWidth, FWidth);
+  for (int Y = 0; KeptWidth > 0 && Y < std::min(AHeight, FHeight); ++Y)
+    std::copy_n(FPixels.begin() + static_cast<ptrdiff_t>(Y) * FWidth, KeptWidth,
+                Pixels.begin() + static_cast<ptrdiff_t>(Y) * AWidth);
   FPixels = std::move(Pixels);
   FWidth = AWidth;
   FHeight = AHeight;

@@ -18,16 +18,17 @@ struct TTable {
   size_t Count;
 };
 
-// Function-local so that tables registered during static initialisation,
-// before this unit's own statics exist, find it ready.
 struct TRegistry {
   std::mutex Lock;
   std::vector<TTable> Tables;
 };
 
+// Made on first use, so tables registered during static initialisation find
+// it ready, and never destroyed, because registrations of other modules end
+// during their own finalisation, in an order no module controls.
 TRegistry& Registry() {
-  static TRegistry Instance;
-  return Instance;
+  static TRegistry* Instance = new TRegistry;
+  return *Instance;
 }
 
 bool SameText(std::string_view A, const char* B) {
