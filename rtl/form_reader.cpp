@@ -1,8 +1,8 @@
 #include "rtl/form_reader.h"
 
-#include <cctype>
 #include <cmath>
 
+#include "rtl/sysutils.h"
 #include "rtl/typinfo.h"
 
 namespace rtl {
@@ -10,12 +10,7 @@ namespace rtl {
 namespace {
 
 bool SameText(const std::string& A, const std::string& B) {
-  if (A.size() != B.size()) return false;
-  for (size_t I = 0; I < A.size(); ++I)
-    if (std::tolower(static_cast<unsigned char>(A[I])) !=
-        std::tolower(static_cast<unsigned char>(B[I])))
-      return false;
-  return true;
+  return CompareText(A, B) == 0;
 }
 
 std::vector<std::string> SplitDotted(const std::string& Name) {

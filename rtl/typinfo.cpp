@@ -16,10 +16,7 @@ namespace rtl {
 namespace {
 
 bool SameText(const std::string& A, const std::string& B) {
-  return A.size() == B.size() &&
-         std::equal(A.begin(), A.end(), B.begin(), [](unsigned char X, unsigned char Y) {
-           return std::tolower(X) == std::tolower(Y);
-         });
+  return CompareText(A, B) == 0;
 }
 
 std::string Lower(std::string S) {
