@@ -22,8 +22,15 @@ build: configure
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Copies the bundled examples into a fresh folder with validation on, one
+# line per file copied; the folder is created by the command itself (-d).
+RUN_OUTPUT = $(BUILD)/run-output
 run: build
 	@$(BUILD)/examples/list_sources examples/data
+	@rm -rf $(RUN_OUTPUT)
+	@echo "quindle -V -d examples/data $(RUN_OUTPUT)/"
+	@$(BUILD)/cli/quindle -V -d examples/data $(RUN_OUTPUT)/
+	@echo "Copied and validated $$(ls -A $(RUN_OUTPUT) | wc -l) files into $(RUN_OUTPUT)/"
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
