@@ -32,7 +32,9 @@ class SourceListing : public ::testing::Test {
 
   void Make(const std::string& Name, int32_t Attr) {
     testing::WriteFile(Dir / Name, Name);
-    if (Attr != 0) ASSERT_EQ(rtl::FileSetAttr(Dir / Name, Attr), 0);
+    if (Attr != 0) {
+      ASSERT_EQ(rtl::FileSetAttr(Dir / Name, Attr), 0);
+    }
   }
 
   // Lists with the given entries and filter; returns "attr name" lines with
