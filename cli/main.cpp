@@ -12,6 +12,15 @@ constexpr const char* kVersion = "2.00";
 constexpr const char* kCopyright = "Copyright (C) The Quindle developers";
 constexpr const char* kComments = "A component to Copy Files.";
 
+// Output that could not be written is a failure, not a success with less to
+// read: `quindle --list src > /dev/full` must not exit 0.
+int Finish(int Status) {
+  std::cout.flush();
+  if (std::cout) return Status;
+  std::cerr << "quindle: cannot write to standard output\n";
+  return Status == quindle::cli::kExitOk ? quindle::cli::kExitErrors : Status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -26,23 +35,23 @@ int main(int argc, char** argv) {
   switch (Options.Action) {
     case TAction::Help:
       std::cout << HelpText();
-      return kExitOk;
+      return Finish(kExitOk);
     case TAction::Version:
       std::cout << "quindle " << kVersion << '\n';
-      return kExitOk;
+      return Finish(kExitOk);
     case TAction::About:
       std::cout << kProductName << '\n'
                 << "Version " << kVersion << '\n'
                 << kCopyright << '\n'
                 << kComments << '\n';
-      return kExitOk;
+      return Finish(kExitOk);
     case TAction::Run:
       break;
   }
   try {
-    return RunCommand(Options);
+    return Finish(RunCommand(Options));
   } catch (const std::exception& E) {
     std::cerr << "quindle: " << E.what() << '\n';
-    return kExitErrors;
+    return Finish(kExitErrors);
   }
 }

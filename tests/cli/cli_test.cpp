@@ -325,6 +325,20 @@ TEST_F(CliTest, TraceOfMessagesAndDeclinedOverwrites) {
   EXPECT_EQ(ReadFile(Dir / "dst/bad\"name\x01.txt"), "x");
 }
 
+TEST_F(CliTest, OutputThatCannotBeWrittenFails) {
+  for (const std::vector<std::string>& Args :
+       std::vector<std::vector<std::string>>{{"--list", "src"},
+                                             {"--trace", "src/a.txt", "dst/"},
+                                             {"src/b.txt", "dst/"},
+                                             {"--help"}}) {
+    SCOPED_TRACE(Args.front());
+    const TProcessResult R = RunQuindle(Args, Dir.path().string(), "", "/dev/full");
+    EXPECT_EQ(R.Status, 1);
+    EXPECT_EQ(R.Err, "quindle: cannot write to standard output\n");
+  }
+  EXPECT_EQ(ReadFile(Dir / "dst/b.txt"), "bravo\n");  // the copy itself succeeded
+}
+
 TEST_F(CliTest, InformationActions) {
   TProcessResult R = Run({"--about"});
   EXPECT_EQ(R.Status, 0);

@@ -56,16 +56,20 @@ inline pid_t Spawn(std::vector<std::string> Args, posix_spawn_file_actions_t& Ac
 
 }  // namespace detail
 
-// Runs `quindle Args...` in Cwd with Input on standard input.
+// Runs `quindle Args...` in Cwd with Input on standard input. Standard output
+// goes to OutPath when one is given (Out is then empty).
 inline TProcessResult RunQuindle(const std::vector<std::string>& Args, const std::string& Cwd,
-                                 const std::string& Input = std::string()) {
+                                 const std::string& Input = std::string(),
+                                 const std::string& OutPath = std::string()) {
   TempDir Io;
   WriteFile(Io / "in", Input);
+  WriteFile(Io / "out", "");
   posix_spawn_file_actions_t Actions;
   posix_spawn_file_actions_init(&Actions);
   posix_spawn_file_actions_addopen(&Actions, 0, (Io / "in").c_str(), O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&Actions, 1, (Io / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
+  posix_spawn_file_actions_addopen(&Actions, 1,
+                                   OutPath.empty() ? (Io / "out").c_str() : OutPath.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addopen(&Actions, 2, (Io / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
   posix_spawn_file_actions_addchdir_np(&Actions, Cwd.c_str());
