@@ -26,7 +26,6 @@ test: build
 # line per file copied; the folder is created by the command itself (-d).
 RUN_OUTPUT = $(BUILD)/run-output
 run: build
-	@$(BUILD)/examples/list_sources examples/data
 	@rm -rf $(RUN_OUTPUT)
 	@echo "quindle -V -d examples/data $(RUN_OUTPUT)/"
 	@$(BUILD)/cli/quindle -V -d examples/data $(RUN_OUTPUT)/
