@@ -77,9 +77,14 @@ void AdvanceProgress(int Entries, int32_t& Progress, int32_t& Step) {
 }
 
 // Sets the last-write time on the open target, after its last write, so that
-// closing it cannot disturb the time.
-void SetTargetDate(rtl::THandle Target, rtl::TDateTime Date) {
-  rtl::FileSetDate(Target, rtl::DateTimeToFileDate(Date));
+// closing it cannot disturb the time. A date that is still the one the search
+// read for the source (SearchTime) is stamped from that packed time as it is:
+// exact also in the hour that daylight saving repeats, and without the way
+// back through local time, which looks the time zone up again (a stat of
+// /etc/localtime) for every file.
+void SetTargetDate(rtl::THandle Target, rtl::TDateTime Date, int64_t SearchTime) {
+  const bool Unchanged = rtl::FileDateToDateTime(SearchTime) == Date;
+  rtl::FileSetDate(Target, Unchanged ? SearchTime : rtl::DateTimeToFileDate(Date));
 }
 
 }  // namespace
@@ -111,7 +116,7 @@ void TQuindle::StreamCopy() {
       FSetAttrValue = FSrcAttr;
       FSetDateValue = FSrcDate;
       DoSetAttr(FTgtFileName, FSetAttrValue, FSetDateValue);
-      SetTargetDate(Target->Handle(), FSetDateValue);
+      SetTargetDate(Target->Handle(), FSetDateValue, FSrcSearch.Time);
     } catch (const std::exception&) {
       OpenTgtError();
     }
@@ -154,7 +159,7 @@ void TQuindle::BlockCopy() {
       FSetAttrValue = FSrcAttr;
       FSetDateValue = FSrcDate;
       DoSetAttr(FTgtFileName, FSetAttrValue, FSetDateValue);
-      SetTargetDate(Target.Handle(), FSetDateValue);
+      SetTargetDate(Target.Handle(), FSetDateValue, FSrcSearch.Time);
     } catch (const std::exception&) {
       FTransferFailed = true;
       OpenTgtError();
@@ -186,7 +191,7 @@ void TQuindle::LZExpandCopy() {
       FSetAttrValue = FSrcAttr;
       FSetDateValue = FSrcDate;
       DoSetAttr(FTgtFileName, FSetAttrValue, FSetDateValue);
-      SetTargetDate(Target.Handle(), FSetDateValue);
+      SetTargetDate(Target.Handle(), FSetDateValue, FSrcSearch.Time);
     } catch (const std::exception&) {
       OpenTgtError();
     }
@@ -217,7 +222,7 @@ void TQuindle::MoveCopy() {
   rtl::THandle Target = rtl::FileOpen(FTgtFileName, rtl::fmOpenWrite);
   if (Target < 0) Target = rtl::FileOpen(FTgtFileName, rtl::fmOpenRead);
   if (Target >= 0) {
-    SetTargetDate(Target, FSetDateValue);
+    SetTargetDate(Target, FSetDateValue, FSrcSearch.Time);
     rtl::FileClose(Target);
   }
   rtl::FileSetAttr(FTgtFileName, FSetAttrValue);
