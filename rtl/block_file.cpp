@@ -28,8 +28,10 @@ void TBlockFile::Open(int Flags, int64_t RecSize, const char* What) {
   if (RecSize <= 0) Fail(What, EINVAL);
   FHandle = ::open(FFileName.c_str(), Flags | O_CLOEXEC, 0666);
   if (FHandle < 0) Fail(What, errno);
+  // Only a read-only open succeeds on a directory; one for writing has already
+  // failed with EISDIR, so only that one needs the look.
   struct stat St;
-  if (::fstat(FHandle, &St) == 0 && S_ISDIR(St.st_mode)) {
+  if ((Flags & O_ACCMODE) == O_RDONLY && ::fstat(FHandle, &St) == 0 && S_ISDIR(St.st_mode)) {
     CloseFile();
     Fail(What, EISDIR);
   }
