@@ -77,13 +77,13 @@ THandle FileOpen(const std::string& FileName, uint32_t Mode) {
   static constexpr int kAccess[] = {O_RDONLY, O_WRONLY, O_RDWR};
   if (!posix::UsableName(FileName) || (Mode & 3) == 3) return -1;
   // O_NONBLOCK keeps a FIFO without a writer from hanging the open; it is
-  // cleared again below for ordinary blocking reads.
+  // cleared again below for ordinary blocking reads. It is the only status
+  // flag the open sets that F_SETFL can change, so clearing them all needs no
+  // F_GETFL first.
   const int Fd = open(FileName.c_str(), kAccess[Mode & 3] | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (Fd < 0) return -1;
   struct stat St;
-  const int Flags = fcntl(Fd, F_GETFL);
-  if (fstat(Fd, &St) != 0 || S_ISDIR(St.st_mode) || Flags < 0 ||
-      fcntl(Fd, F_SETFL, Flags & ~O_NONBLOCK) != 0) {
+  if (fstat(Fd, &St) != 0 || S_ISDIR(St.st_mode) || fcntl(Fd, F_SETFL, 0) != 0) {
     close(Fd);
     return -1;
   }
