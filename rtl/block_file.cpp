@@ -1,7 +1,6 @@
 #include "rtl/block_file.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,27 +22,20 @@ void TBlockFile::Fail(const char* What, int Code) const {
   throw EInOutError(std::string(What) + " \"" + FFileName + "\". " + detail::ErrorText(Code), Code);
 }
 
-void TBlockFile::Open(int Flags, int64_t RecSize, const char* What) {
+void TBlockFile::Open(bool Create, int64_t RecSize, const char* What) {
   CloseFile();
   if (RecSize <= 0) Fail(What, EINVAL);
-  FHandle = ::open(FFileName.c_str(), Flags | O_CLOEXEC, 0666);
+  FHandle = Create ? detail::OpenForCreate(FFileName) : detail::OpenExisting(FFileName, O_RDONLY);
   if (FHandle < 0) Fail(What, errno);
-  // Only a read-only open succeeds on a directory; one for writing has already
-  // failed with EISDIR, so only that one needs the look.
-  struct stat St;
-  if ((Flags & O_ACCMODE) == O_RDONLY && ::fstat(FHandle, &St) == 0 && S_ISDIR(St.st_mode)) {
-    CloseFile();
-    Fail(What, EISDIR);
-  }
   FRecSize = RecSize;
 }
 
 void TBlockFile::ResetFile(int64_t RecSize) {
-  Open(O_RDONLY, RecSize, "Cannot open file");
+  Open(false, RecSize, "Cannot open file");
 }
 
 void TBlockFile::RewritFile(int64_t RecSize) {
-  Open(O_WRONLY | O_CREAT | O_TRUNC, RecSize, "Cannot create file");
+  Open(true, RecSize, "Cannot create file");
 }
 
 int64_t TBlockFile::ByteCount(int64_t Count, const char* What) const {

@@ -46,7 +46,7 @@ class TBlockFile : public TObject {
   int64_t RecSize() const { return FRecSize; }
 
  private:
-  void Open(int Flags, int64_t RecSize, const char* What);
+  void Open(bool Create, int64_t RecSize, const char* What);
   // Count records in bytes; raises when the file is closed or Count is out of range.
   int64_t ByteCount(int64_t Count, const char* What) const;
   [[noreturn]] void Fail(const char* What, int Code) const;

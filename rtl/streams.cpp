@@ -1,6 +1,7 @@
 #include "rtl/streams.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,6 +45,17 @@ struct FreeMemDeleter {
   void operator()(void* P) const { FreeMem(P); }
 };
 
+// Files are opened without blocking so that a FIFO cannot hang the open; a
+// pipe that is not ready yet is waited for here. False with errno set when
+// the wait itself fails.
+bool WaitFor(THandle Handle, short Events) {
+  pollfd P{Handle, Events, 0};
+  for (;;) {
+    if (::poll(&P, 1, -1) >= 0) return true;
+    if (errno != EINTR) return false;
+  }
+}
+
 }  // namespace
 
 namespace detail {
@@ -58,7 +70,7 @@ int64_t ReadFull(THandle Handle, void* Buffer, int64_t Count) {
   while (Done < Count) {
     ssize_t N = ::read(Handle, P + Done, static_cast<size_t>(std::min(Count - Done, kMaxIoChunk)));
     if (N < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR || (errno == EAGAIN && WaitFor(Handle, POLLIN))) continue;
       return -1;
     }
     if (N == 0) break;
@@ -73,7 +85,7 @@ bool WriteAll(THandle Handle, const void* Buffer, int64_t Count) {
   while (Done < Count) {
     ssize_t N = ::write(Handle, P + Done, static_cast<size_t>(std::min(Count - Done, kMaxIoChunk)));
     if (N < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR || (errno == EAGAIN && WaitFor(Handle, POLLOUT))) continue;
       return false;
     }
     if (N == 0) {
@@ -84,6 +96,42 @@ bool WriteAll(THandle Handle, const void* Buffer, int64_t Count) {
     Done += N;
   }
   return true;
+}
+
+THandle OpenExisting(const std::string& FileName, int Flags) {
+  const THandle Fd = ::open(FileName.c_str(), Flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (Fd < 0) return -1;
+  struct stat St;
+  int Error = 0;
+  if (::fstat(Fd, &St) != 0)
+    Error = errno;
+  else if (S_ISDIR(St.st_mode))
+    Error = EISDIR;
+  else if (!S_ISREG(St.st_mode) && ::fcntl(Fd, F_SETFL, 0) != 0)
+    Error = errno;  // a pipe or device reads blocking from here on
+  if (Error != 0) {
+    ::close(Fd);
+    errno = Error;
+    return -1;
+  }
+  return Fd;
+}
+
+THandle OpenForCreate(const std::string& FileName) {
+  constexpr int Flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  // A new name is created exclusively, which never follows a link; an existing
+  // one is truncated, following a link only to a file that exists.
+  for (int Attempt = 0; Attempt < 3; ++Attempt) {
+    THandle Fd = ::open(FileName.c_str(), Flags | O_CREAT | O_EXCL, 0666);
+    if (Fd >= 0 || errno != EEXIST) return Fd;
+    Fd = ::open(FileName.c_str(), Flags | O_TRUNC);
+    if (Fd >= 0) return Fd;
+    if (errno != ENOENT) return -1;
+    struct stat St;
+    if (::lstat(FileName.c_str(), &St) == 0 && S_ISLNK(St.st_mode)) return -1;  // dangling link
+    // Removed between the two opens: try again.
+  }
+  return -1;
 }
 
 void CopyByReadWrite(TFileStream& Source, TFileStream& Dest, int64_t Count, size_t BufferSize) {
@@ -106,22 +154,14 @@ void CopyByReadWrite(TFileStream& Source, TFileStream& Dest, int64_t Count, size
 
 TFileStream::TFileStream(const std::string& FileName, uint32_t Mode) : FFileName(FileName) {
   if ((Mode & fmCreate) == fmCreate) {
-    FHandle = ::open(FileName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    FHandle = detail::OpenForCreate(FileName);
     if (FHandle < 0) throw EFCreateError(OpenMessage("Cannot create file", FileName, errno));
     return;
   }
   const int Flags = OpenFlags(Mode);
   if (Flags < 0) throw EFOpenError(OpenMessage("Cannot open file", FileName, EINVAL));
-  FHandle = ::open(FileName.c_str(), Flags | O_CLOEXEC);
+  FHandle = detail::OpenExisting(FileName, Flags);
   if (FHandle < 0) throw EFOpenError(OpenMessage("Cannot open file", FileName, errno));
-  // Linux opens a directory for reading; a stream over one would fail only
-  // at its first read, so refuse it here as the open error it is.
-  struct stat St;
-  if (::fstat(FHandle, &St) == 0 && S_ISDIR(St.st_mode)) {
-    ::close(FHandle);
-    FHandle = -1;
-    throw EFOpenError(OpenMessage("Cannot open file", FileName, EISDIR));
-  }
 }
 
 TFileStream::~TFileStream() {

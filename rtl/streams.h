@@ -70,6 +70,16 @@ bool WriteAll(THandle Handle, const void* Buffer, int64_t Count);
 // The system's text for an errno value.
 std::string ErrorText(int Code);
 
+// Opens an existing file for Flags' access without ever waiting: a FIFO with
+// no writer must not hang the caller. A directory is refused (EISDIR). The
+// descriptor, or -1 with errno set.
+THandle OpenExisting(const std::string& FileName, int Flags);
+// Creates a file or truncates an existing one for writing, without waiting
+// for a FIFO's reader, and without writing through a dangling symbolic link
+// (which would create a file wherever the link points): that is refused with
+// ENOENT. The descriptor, or -1 with errno set.
+THandle OpenForCreate(const std::string& FileName);
+
 // The buffered half of CopyFrom: copies Count bytes between the current
 // positions through a buffer of BufferSize bytes, with CopyFrom's errors.
 void CopyByReadWrite(TFileStream& Source, TFileStream& Dest, int64_t Count,
