@@ -87,6 +87,15 @@ void SetTargetDate(rtl::THandle Target, rtl::TDateTime Date, int64_t SearchTime)
   rtl::FileSetDate(Target, Unchanged ? SearchTime : rtl::DateTimeToFileDate(Date));
 }
 
+// The drive a name lies on: its letter, when it starts with a letter and a
+// colon. POSIX names have none, so any two of them count as one drive and the
+// rename is tried (relative names included, whose first characters say
+// nothing about where they lie); a rename across file systems fails and the
+// move falls back to a copy.
+std::string DriveOf(const std::string& Name) {
+  return Name.size() >= 2 && Name[1] == ':' ? Name.substr(0, 1) : std::string();
+}
+
 }  // namespace
 
 void TQuindle::DoSetAttr(const std::string& FileName, int32_t& Attr, rtl::TDateTime& Date) {
@@ -208,9 +217,8 @@ void TQuindle::LZExpandCopy() {
 void TQuindle::MoveCopy() {
   FProgress = 0;
   ProgressChange();
-  const std::string SrcDrive = FSrcFileName.substr(0, 1);
-  const std::string TgtDrive = FTgtFileName.substr(0, 1);
-  if (rtl::CompareText(SrcDrive, TgtDrive) != 0 || !rtl::RenameFile(FSrcFileName, FTgtFileName)) {
+  if (rtl::CompareText(DriveOf(FSrcFileName), DriveOf(FTgtFileName)) != 0 ||
+      !rtl::RenameFile(FSrcFileName, FTgtFileName)) {
     CopyAndDelete();
     return;
   }

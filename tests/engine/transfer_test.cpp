@@ -182,5 +182,26 @@ INSTANTIATE_TEST_SUITE_P(
                       StampCase{"MoveCopyPathAdjusted", ctMove, 100000, true, true}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
+class TransferMoveNames : public TransferFixture {};
+
+// Names without a drive lie on one drive: relative names whose first
+// characters differ are still renamed (the inode stays), not copied.
+TEST_F(TransferMoveNames, RelativeNamesAreRenamedWhateverTheirFirstCharacters) {
+  const std::string Src = MakeSource("a-src.bin", std::string(5000, 'm'));
+  ASSERT_EQ(::mkdir((Dir / "b-dir").c_str(), 0777), 0);
+  struct stat Before {};
+  ASSERT_EQ(::stat(Src.c_str(), &Before), 0);
+  const std::string Cwd = rtl::GetCurrentDir();
+  ASSERT_TRUE(rtl::SetCurrentDir(Dir.path().string()));
+  Select("a-src.bin", "b-dir/moved.bin", 0);
+  Run(ctMove);
+  rtl::SetCurrentDir(Cwd);
+  struct stat After {};
+  ASSERT_EQ(::stat((Dir / "b-dir/moved.bin").c_str(), &After), 0);
+  EXPECT_EQ(After.st_ino, Before.st_ino);
+  EXPECT_FALSE(Exists(Src));
+  EXPECT_EQ(Log, (std::vector<std::string>{"P0", "SetAttr"}));
+}
+
 }  // namespace
 }  // namespace quindle
