@@ -37,9 +37,11 @@ void ApplyOperands(TQuindle& Quindle, const TCliOptions& O) {
   if (O.Operands.empty()) return;
   const size_t SourceCount = O.List ? O.Operands.size() : O.Operands.size() - 1;
   if (SourceCount > 0) {
-    rtl::TStringList Sources;
+    // Filled in place: writing the list through SetMultiSrcFN would list the
+    // sources once more than the run itself does.
+    rtl::TStringList& Sources = *Quindle.SourceFilenames();
+    Sources.Clear();
     for (size_t I = 0; I < SourceCount; ++I) Sources.Add(O.Operands[I]);
-    Quindle.SetMultiSrcFN(&Sources);
   }
   if (!O.List) Quindle.SetTargetFilename(O.Operands.back());
 }

@@ -261,9 +261,7 @@ void TQuindle::CopyOneFile() {
   // Not HasAttr: it counts a name it cannot query (one holding '*' or '?', or
   // a source that has gone) as read-only, and the restore would then make a
   // writable source read-only.
-  rtl::TSearchRec Now;
-  if (FindExact(FSrcFileName, rtl::faAnyFile, Now) && (Now.Attr & rtl::faReadOnly))
-    ReadOnly.Clear();
+  if (rtl::FileGetReadOnly(FSrcFileName) == rtl::faReadOnly) ReadOnly.Clear();
   std::string SrcCRC;
   if (FValidate) SrcCRC = FileCRC(FSrcFileName);
   Transfer();

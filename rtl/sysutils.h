@@ -46,6 +46,10 @@ struct TSearchRec {
 // Attributes: the attribute word, or -1 when the name cannot be queried
 // (missing, dangling link, or a name with wild cards).
 int32_t FileGetAttr(const std::string& FileName);
+// The read-only bit alone (faReadOnly or 0), from the permission bits; -1 when
+// the file cannot be queried. The name is taken literally, wild-card
+// characters included. One call where FileGetAttr needs two.
+int32_t FileGetReadOnly(const std::string& FileName);
 // 0 on success, otherwise an errno value.
 int32_t FileSetAttr(const std::string& FileName, int32_t Attr);
 

@@ -112,6 +112,12 @@ int32_t FileGetAttr(const std::string& FileName) {
   return posix::AttrFromStat(FileName, posix::LastComponent(FileName), St);
 }
 
+int32_t FileGetReadOnly(const std::string& FileName) {
+  struct stat St;
+  if (!posix::UsableName(FileName) || stat(FileName.c_str(), &St) != 0) return -1;
+  return (St.st_mode & posix::kWriteBits) == 0 ? faReadOnly : 0;
+}
+
 int32_t FileSetAttr(const std::string& FileName, int32_t Attr) {
   if (!posix::UsableName(FileName)) return ENOENT;
   struct stat St;

@@ -158,4 +158,23 @@ TEST(BadNames, EveryCallFailsCleanly) {
   ASSERT_TRUE(rtl::SetCurrentDir(Saved));
 }
 
+TEST(FileGetReadOnly, ReadsThePermissionBitsOfTheLiteralName) {
+  TempDir Dir;
+  WriteFile(Dir / "rw", "");
+  WriteFile(Dir / "ro", "");
+  WriteFile(Dir / "a*b", "");
+  ASSERT_EQ(chmod((Dir / "ro").c_str(), 0444), 0);
+  ASSERT_EQ(chmod((Dir / "a*b").c_str(), 0400), 0);
+  const struct {
+    std::string Name;
+    int32_t Expected;
+  } Cases[] = {{Dir / "rw", 0},
+               {Dir / "ro", rtl::faReadOnly},
+               {Dir / "a*b", rtl::faReadOnly},
+               {Dir / "missing", -1},
+               {"", -1},
+               {std::string("a\0b", 3), -1}};
+  for (const auto& C : Cases) EXPECT_EQ(rtl::FileGetReadOnly(C.Name), C.Expected) << C.Name;
+}
+
 }  // namespace
