@@ -203,5 +203,35 @@ TEST_F(TransferMoveNames, RelativeNamesAreRenamedWhateverTheirFirstCharacters) {
   EXPECT_EQ(Log, (std::vector<std::string>{"P0", "SetAttr"}));
 }
 
+// In the hour that daylight saving repeats, a local time names two instants;
+// a copy must keep its source's instant, not pick the other one.
+TEST(TransferDates, TheRepeatedHourKeepsItsInstant) {
+  if (::access("/usr/share/zoneinfo/Europe/Berlin", R_OK) != 0) GTEST_SKIP() << "no time zone data";
+  const char* Saved = ::getenv("TZ");
+  const std::string OldTz = Saved ? Saved : "";
+  ::setenv("TZ", "Europe/Berlin", 1);
+  ::tzset();
+  testing::TempDir Dir;
+  // 2023-10-29 00:30:00.123456 UTC: 02:30 summer time, the first 02:30 of the night.
+  constexpr int64_t kAge = 1698539400123456;
+  for (TCopyType Type : {ctStream, ctBlock, ctMove}) {
+    const std::string Src = Dir / ("src" + std::to_string(Type));
+    const std::string Tgt = Dir / ("tgt" + std::to_string(Type));
+    testing::WriteFile(Src, "x");
+    SetAge(Src, kAge);
+    TQuindle Q(nullptr);
+    Q.SourceFilenames()->Add(Src);
+    Q.SetTargetFilename(Tgt);
+    Q.SetCopyType(Type);
+    Q.Execute();
+    EXPECT_EQ(rtl::FileAge(Tgt), kAge) << static_cast<int>(Type);
+  }
+  if (Saved)
+    ::setenv("TZ", OldTz.c_str(), 1);
+  else
+    ::unsetenv("TZ");
+  ::tzset();
+}
+
 }  // namespace
 }  // namespace quindle
