@@ -49,8 +49,9 @@ TEST(FileCRC, ReferenceTableIsTheStandardOne) {
 
 TEST(FileCRC, MatchesTheReferenceAcrossChunkBoundaries) {
   TempDir Dir;
-  const size_t Sizes[] = {0,     1,      9,      32767,  32768,        32769,
-                          65536, 262143, 262144, 262145, (1 << 20) + 3};
+  const size_t Sizes[] = {
+      0,      1,      9,      32767,         32768,   32769,         65536,
+      262143, 262144, 262145, (1 << 20) - 1, 1 << 20, (1 << 20) + 3, (5 << 20) + 7};
   for (size_t Size : Sizes) {
     SCOPED_TRACE(Size);
     const std::string Data = quindle::testing::RandomBytes(Size, static_cast<uint32_t>(Size + 1));
