@@ -107,6 +107,9 @@ bool FindExact(const std::string& FileName, int32_t Mask, rtl::TSearchRec& Rec) 
 }  // namespace
 
 void TQuindle::Execute() {
+  // The listing and the run look the same files up; each file's stored
+  // attribute bits are read once.
+  rtl::TAttributeCache AttributeCache;
   PrepareRun();
   Start();
   CopyFiles();
@@ -120,7 +123,9 @@ void TQuindle::CopyFiles() {
   FProgress = 0;
   FProgressStep = 0;
   bool TargetIsDir = false;
+  FNewTargetsPlain = false;
   if (ClassifyTarget(TargetIsDir)) {
+    FNewTargetsPlain = rtl::NewFilesFollowUmask(rtl::ExtractFilePath(FTargetFilename));
     const int Count = FSourceFilenames->Count();
     for (int Entry = Count > 0 ? Count : 1; Entry >= 1 && !FAborted; --Entry) {
       FSrcSpec = Count > 0 ? (*FSourceFilenames)[Entry - 1] : std::string();

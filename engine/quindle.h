@@ -102,9 +102,13 @@ class TQuindle : public rtl::TCommonDialog {
   void SetValidate(bool Value);
 
   // Events.
-#define QUINDLE_EVENT(Type, Name)                              \
-  const Type& Name() const { return F##Name; }                 \
-  void Set##Name(Type Handler) { F##Name = std::move(Handler); }
+#define QUINDLE_EVENT(Type, Name) \
+  const Type& Name() const {      \
+    return F##Name;               \
+  }                               \
+  void Set##Name(Type Handler) {  \
+    F##Name = std::move(Handler); \
+  }
   QUINDLE_EVENT(TQuindleEvent, OnAfterCopyFile)
   QUINDLE_EVENT(TQuindleEvent, OnBeforeCopyFile)
   QUINDLE_EVENT(TNotifyEvent, OnCannotCreateTgtDir)
@@ -129,8 +133,12 @@ class TQuindle : public rtl::TCommonDialog {
 
   // Read-only views of the source listing: full names of the selected files,
   // and the attribute word of each as decimal text, line for line.
-  const rtl::TStringList& FileList() const { return *FFileList; }
-  const rtl::TStringList& AttrList() const { return *FAttrList; }
+  const rtl::TStringList& FileList() const {
+    return *FFileList;
+  }
+  const rtl::TStringList& AttrList() const {
+    return *FAttrList;
+  }
 
  private:
   friend class TQuindleTestAccess;
@@ -236,6 +244,9 @@ class TQuindle : public rtl::TCommonDialog {
   rtl::TDateTime FSetDateValue = 0;
   // Set by BlockCopy when it reported a failure, so that a move keeps its source.
   bool FTransferFailed = false;
+  // True when a file created in the target's directory gets the permissions
+  // asked for less the umask (no default access control list there).
+  bool FNewTargetsPlain = false;
 };
 
 }  // namespace quindle

@@ -36,23 +36,29 @@ using BlockBuffer = std::unique_ptr<void, FreeMemDeleter>;
 // The closing step: on every way out of the target handler's stretch, normal
 // or not, it closes the target and then applies the attribute cell by name.
 // Being destroyed before the handler runs, it closes a partial target before
-// the failure is reported.
+// the failure is reported. A file that this transfer created (NewFile) in a
+// directory whose new files take the umask already has every attribute a word
+// without read-only, hidden, system and archive asks for; such a word is not
+// applied again.
 template <class CloseFn>
 class ClosingStep {
  public:
-  ClosingStep(CloseFn Close, const std::string& FileName, const int32_t& Attr)
-      : Close(std::move(Close)), FileName(FileName), Attr(Attr) {}
+  ClosingStep(CloseFn Close, const std::string& FileName, const int32_t& Attr, bool NewFile)
+      : Close(std::move(Close)), FileName(FileName), Attr(Attr), NewFile(NewFile) {}
   ~ClosingStep() {
     Close();
-    rtl::FileSetAttr(FileName, Attr);
+    if (!NewFile || (Attr & kAppliedBits) != 0) rtl::FileSetAttr(FileName, Attr);
   }
   ClosingStep(const ClosingStep&) = delete;
   ClosingStep& operator=(const ClosingStep&) = delete;
 
  private:
+  static constexpr int32_t kAppliedBits =
+      rtl::faReadOnly | rtl::faHidden | rtl::faSysFile | rtl::faArchive;
   CloseFn Close;
   const std::string& FileName;
   const int32_t& Attr;
+  bool NewFile;
 };
 
 // Part * 100 / Whole with the fraction dropped, capped at 100; 0 for an empty
@@ -113,12 +119,14 @@ void TQuindle::StreamCopy() {
     rtl::TFileStream Source(FSrcFileName, rtl::fmOpenRead);
     try {
       auto Target = std::make_unique<rtl::TFileStream>(FTgtFileName, rtl::fmCreate);
-      ClosingStep Closing([&Target] { Target.reset(); }, FTgtFileName, FSetAttrValue);
+      ClosingStep Closing([&Target] { Target.reset(); }, FTgtFileName, FSetAttrValue,
+                          Target->Created() && FNewTargetsPlain);
       AdvanceProgress(FSourceFilenames->Count(), FProgress, FProgressStep);
       ProgressChange();
-      // The size now, not the one the search saw. CopyFrom reads a count of 0
-      // as "the whole source"; an empty source has nothing to copy either way.
-      const int64_t Size = Source.GetSize();
+      // The size the source had when it was opened, a moment ago, not the one
+      // the search saw. CopyFrom reads a count of 0 as "the whole source"; an
+      // empty source has nothing to copy either way.
+      const int64_t Size = Source.OpenedSize();
       if (Size > 0) Target->CopyFrom(Source, Size);
       if (FSourceFilenames->Count() < 2) FProgress = 100;
       ProgressChange();
@@ -150,7 +158,7 @@ void TQuindle::BlockCopy() {
       Target.AssignFile(FTgtFileName);
       Target.RewritFile(1);
       ClosingStep Closing([this, &Target] { FTransferFailed |= !Target.CloseFile(); }, FTgtFileName,
-                          FSetAttrValue);
+                          FSetAttrValue, Target.Created() && FNewTargetsPlain);
       const bool SingleEntry = FSourceFilenames->Count() < 2;
       AdvanceProgress(FSourceFilenames->Count(), FProgress, FProgressStep);
       ProgressChange();
@@ -189,7 +197,8 @@ void TQuindle::LZExpandCopy() {
       rtl::TBlockFile Target;
       Target.AssignFile(FTgtFileName);
       Target.RewritFile(kLZRecSize);
-      ClosingStep Closing([&Target] { Target.CloseFile(); }, FTgtFileName, FSetAttrValue);
+      ClosingStep Closing([&Target] { Target.CloseFile(); }, FTgtFileName, FSetAttrValue,
+                          Target.Created() && FNewTargetsPlain);
       AdvanceProgress(FSourceFilenames->Count(), FProgress, FProgressStep);
       ProgressChange();
       // What was expanded before a failure stays, and still gets its date and

@@ -25,7 +25,9 @@ void TBlockFile::Fail(const char* What, int Code) const {
 void TBlockFile::Open(bool Create, int64_t RecSize, const char* What) {
   CloseFile();
   if (RecSize <= 0) Fail(What, EINVAL);
-  FHandle = Create ? detail::OpenForCreate(FFileName) : detail::OpenExisting(FFileName, O_RDONLY);
+  FCreated = false;
+  FHandle = Create ? detail::OpenForCreate(FFileName, &FCreated)
+                   : detail::OpenExisting(FFileName, O_RDONLY);
   if (FHandle < 0) Fail(What, errno);
   FRecSize = RecSize;
 }

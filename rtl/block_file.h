@@ -42,6 +42,9 @@ class TBlockFile : public TObject {
 
   THandle Handle() const { return FHandle; }
   bool IsOpen() const { return FHandle >= 0; }
+  // True when the last RewritFile made a new file, rather than truncating one
+  // that existed.
+  bool Created() const { return FCreated; }
   const std::string& FileName() const { return FFileName; }
   int64_t RecSize() const { return FRecSize; }
 
@@ -54,6 +57,7 @@ class TBlockFile : public TObject {
   std::string FFileName;
   THandle FHandle = -1;
   int64_t FRecSize = 128;
+  bool FCreated = false;
 };
 
 }  // namespace rtl

@@ -98,7 +98,7 @@ bool WriteAll(THandle Handle, const void* Buffer, int64_t Count) {
   return true;
 }
 
-THandle OpenExisting(const std::string& FileName, int Flags) {
+THandle OpenExisting(const std::string& FileName, int Flags, int64_t* Size) {
   const THandle Fd = ::open(FileName.c_str(), Flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (Fd < 0) return -1;
   struct stat St;
@@ -114,15 +114,18 @@ THandle OpenExisting(const std::string& FileName, int Flags) {
     errno = Error;
     return -1;
   }
+  if (Size != nullptr) *Size = St.st_size;
   return Fd;
 }
 
-THandle OpenForCreate(const std::string& FileName) {
+THandle OpenForCreate(const std::string& FileName, bool* Created) {
   constexpr int Flags = O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   // A new name is created exclusively, which never follows a link; an existing
   // one is truncated, following a link only to a file that exists.
+  if (Created != nullptr) *Created = false;
   for (int Attempt = 0; Attempt < 3; ++Attempt) {
     THandle Fd = ::open(FileName.c_str(), Flags | O_CREAT | O_EXCL, 0666);
+    if (Fd >= 0 && Created != nullptr) *Created = true;
     if (Fd >= 0 || errno != EEXIST) return Fd;
     Fd = ::open(FileName.c_str(), Flags | O_TRUNC);
     if (Fd >= 0) return Fd;
@@ -154,13 +157,13 @@ void CopyByReadWrite(TFileStream& Source, TFileStream& Dest, int64_t Count, size
 
 TFileStream::TFileStream(const std::string& FileName, uint32_t Mode) : FFileName(FileName) {
   if ((Mode & fmCreate) == fmCreate) {
-    FHandle = detail::OpenForCreate(FileName);
+    FHandle = detail::OpenForCreate(FileName, &FCreated);
     if (FHandle < 0) throw EFCreateError(OpenMessage("Cannot create file", FileName, errno));
     return;
   }
   const int Flags = OpenFlags(Mode);
   if (Flags < 0) throw EFOpenError(OpenMessage("Cannot open file", FileName, EINVAL));
-  FHandle = detail::OpenExisting(FileName, Flags);
+  FHandle = detail::OpenExisting(FileName, Flags, &FOpenedSize);
   if (FHandle < 0) throw EFOpenError(OpenMessage("Cannot open file", FileName, errno));
 }
 

@@ -32,6 +32,12 @@ class TFileStream : public TObject {
 
   // The file's current size in bytes (not the size it had when opened).
   int64_t GetSize() const;
+  // The size the file had when it was opened, without asking the system
+  // again; -1 for a stream of fmCreate.
+  int64_t OpenedSize() const { return FOpenedSize; }
+  // True when this stream's fmCreate made a new file, rather than truncating
+  // one that existed.
+  bool Created() const { return FCreated; }
   int64_t Size() const { return GetSize(); }
   int64_t Position() const;
   // The new position; raises EStreamError when the position cannot be set.
@@ -55,6 +61,8 @@ class TFileStream : public TObject {
  private:
   std::string FFileName;
   THandle FHandle = -1;
+  int64_t FOpenedSize = -1;
+  bool FCreated = false;
 };
 
 namespace detail {
@@ -72,13 +80,14 @@ std::string ErrorText(int Code);
 
 // Opens an existing file for Flags' access without ever waiting: a FIFO with
 // no writer must not hang the caller. A directory is refused (EISDIR). The
-// descriptor, or -1 with errno set.
-THandle OpenExisting(const std::string& FileName, int Flags);
+// descriptor, or -1 with errno set. Size, when given, receives the file's size.
+THandle OpenExisting(const std::string& FileName, int Flags, int64_t* Size = nullptr);
 // Creates a file or truncates an existing one for writing, without waiting
 // for a FIFO's reader, and without writing through a dangling symbolic link
 // (which would create a file wherever the link points): that is refused with
-// ENOENT. The descriptor, or -1 with errno set.
-THandle OpenForCreate(const std::string& FileName);
+// ENOENT. The descriptor, or -1 with errno set. Created, when given, tells
+// whether the file is new.
+THandle OpenForCreate(const std::string& FileName, bool* Created = nullptr);
 
 // The buffered half of CopyFrom: copies Count bytes between the current
 // positions through a buffer of BufferSize bytes, with CopyFrom's errors.

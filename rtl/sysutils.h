@@ -31,7 +31,8 @@ constexpr uint32_t fmCreate = 0xFFFF;
 
 namespace detail {
 struct FindState;
-}
+struct AttributeCacheData;
+}  // namespace detail
 
 // One entry of a directory search.
 struct TSearchRec {
@@ -43,6 +44,25 @@ struct TSearchRec {
   std::shared_ptr<detail::FindState> FindHandle;  // the open search, if any
 };
 
+// While an object of this class lives, the attribute lookups of this thread
+// (FileGetAttr, the directory search, FileSetAttr) read the hidden, system and
+// archive bits a file keeps in its extended attribute once, and reuse them for
+// later lookups of the same file as long as its inode and change time are the
+// ones seen then; any change of those bits, of the permissions or of the
+// content moves the change time. A copy run that lists its sources and then
+// searches them again thus reads each file's extended attribute once. Objects
+// nest: an inner one leaves the outer one's cache in place.
+class TAttributeCache {
+ public:
+  TAttributeCache();
+  ~TAttributeCache();
+  TAttributeCache(const TAttributeCache&) = delete;
+  TAttributeCache& operator=(const TAttributeCache&) = delete;
+
+ private:
+  std::unique_ptr<detail::AttributeCacheData> FData;
+};
+
 // Attributes: the attribute word, or -1 when the name cannot be queried
 // (missing, dangling link, or a name with wild cards).
 int32_t FileGetAttr(const std::string& FileName);
@@ -52,6 +72,12 @@ int32_t FileGetAttr(const std::string& FileName);
 int32_t FileGetReadOnly(const std::string& FileName);
 // 0 on success, otherwise an errno value.
 int32_t FileSetAttr(const std::string& FileName, int32_t Attr);
+// True when a file created in the directory Dir ("" for the current one) gets
+// the permissions its creator asks for less the umask: Dir has no default
+// access control list, which would decide them instead. A file just created
+// there with 0666 then already has what FileSetAttr gives for a word without
+// read-only, hidden, system and archive, and setting it changes nothing.
+bool NewFilesFollowUmask(const std::string& Dir);
 
 // Directory search. Wild cards `*` and `?` in the last component; `*.*` matches
 // every name. Entries come in byte order of their names. An entry carrying the

@@ -5,7 +5,30 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
+
+#include "rtl/sysutils.h"
+
+namespace rtl::detail {
+
+// What a TAttributeCache holds: the stored word of each file read under it,
+// with the change time the file had then.
+struct AttributeCacheData {
+  struct KeyHash {
+    size_t operator()(const std::pair<dev_t, ino_t>& K) const {
+      return std::hash<uint64_t>()(static_cast<uint64_t>(K.second) * 0x9E3779B97F4A7C15u ^
+                                   static_cast<uint64_t>(K.first));
+    }
+  };
+  struct Entry {
+    struct timespec ChangeTime;
+    std::optional<uint32_t> Word;
+  };
+  std::unordered_map<std::pair<dev_t, ino_t>, Entry, KeyHash> Map;
+};
+
+}  // namespace rtl::detail
 
 namespace rtl::posix {
 namespace {
@@ -92,6 +115,30 @@ std::optional<uint32_t> ReadDosAttrib(const std::string& FileName) {
   }
 }
 
+namespace {
+
+// The cache of the outermost TAttributeCache alive on this thread, if any.
+thread_local rtl::detail::AttributeCacheData* ActiveCache = nullptr;
+
+}  // namespace
+
+std::optional<uint32_t> ReadDosAttrib(const std::string& FileName, const struct stat& St) {
+  if (ActiveCache == nullptr) return ReadDosAttrib(FileName);
+  auto& Map = ActiveCache->Map;
+  const auto Key = std::make_pair(St.st_dev, St.st_ino);
+  if (const auto It = Map.find(Key); It != Map.end() &&
+                                     It->second.ChangeTime.tv_sec == St.st_ctim.tv_sec &&
+                                     It->second.ChangeTime.tv_nsec == St.st_ctim.tv_nsec)
+    return It->second.Word;
+  const std::optional<uint32_t> Word = ReadDosAttrib(FileName);
+  Map.insert_or_assign(Key, rtl::detail::AttributeCacheData::Entry{St.st_ctim, Word});
+  return Word;
+}
+
+void ForgetDosAttrib(const struct stat& St) {
+  if (ActiveCache != nullptr) ActiveCache->Map.erase(std::make_pair(St.st_dev, St.st_ino));
+}
+
 int WriteDosAttrib(const std::string& FileName, uint32_t Attr) {
   int Rc;
   if (Attr == 0) {
@@ -106,3 +153,17 @@ int WriteDosAttrib(const std::string& FileName, uint32_t Attr) {
 }
 
 }  // namespace rtl::posix
+
+namespace rtl {
+
+TAttributeCache::TAttributeCache() {
+  if (posix::ActiveCache != nullptr) return;
+  FData = std::make_unique<detail::AttributeCacheData>();
+  posix::ActiveCache = FData.get();
+}
+
+TAttributeCache::~TAttributeCache() {
+  if (FData && posix::ActiveCache == FData.get()) posix::ActiveCache = nullptr;
+}
+
+}  // namespace rtl

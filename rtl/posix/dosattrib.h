@@ -2,6 +2,8 @@
 // attribute bits that POSIX has no place for (hidden, system, archive).
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,6 +26,14 @@ std::string FormatDosAttrib(uint32_t Attr);
 // attribute is absent, unreadable, not recognised, or the file system keeps
 // no extended attributes.
 std::optional<uint32_t> ReadDosAttrib(const std::string& FileName);
+
+// The same for a file whose stat data (symbolic links followed) is St. While
+// a TAttributeCache lives on this thread, the word is read once per file and
+// reused as long as the file's device, inode and change time are those of St.
+std::optional<uint32_t> ReadDosAttrib(const std::string& FileName, const struct stat& St);
+
+// Drops what the cache holds for the file of St; called after writing its word.
+void ForgetDosAttrib(const struct stat& St);
 
 // Stores Attr in the text form, or removes the attribute when Attr is 0.
 // 0 on success (also when the file system keeps no extended attributes, where

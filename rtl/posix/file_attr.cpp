@@ -3,6 +3,7 @@
 #include "rtl/posix/file_attr.h"
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -62,7 +63,7 @@ int SetReadOnly(const std::string& FileName, const struct stat& St, bool ReadOnl
 }
 
 int SetStoredBits(const std::string& FileName, const struct stat& St, uint32_t Attr) {
-  const std::optional<uint32_t> Old = ReadDosAttrib(FileName);
+  const std::optional<uint32_t> Old = ReadDosAttrib(FileName, St);
   const uint32_t Wanted = Attr & kStoredBits;
   // An unchanged value is left alone, so that a record Samba wrote (with its
   // creation time) survives a copy run that sets the same bits again.
@@ -73,6 +74,7 @@ int SetStoredBits(const std::string& FileName, const struct stat& St, uint32_t A
     if (S_ISDIR(St.st_mode)) Value |= faDirectory;
     if (Attr & faReadOnly) Value |= faReadOnly;
   }
+  ForgetDosAttrib(St);
   return WriteDosAttrib(FileName, Value);
 }
 
@@ -90,7 +92,7 @@ int32_t AttrFromStat(const std::string& FileName, std::string_view Last, const s
   int32_t Attr = 0;
   if (S_ISDIR(St.st_mode)) Attr |= faDirectory;
   if ((St.st_mode & kWriteBits) == 0) Attr |= faReadOnly;
-  if (const std::optional<uint32_t> Stored = ReadDosAttrib(FileName)) {
+  if (const std::optional<uint32_t> Stored = ReadDosAttrib(FileName, St)) {
     Attr |= static_cast<int32_t>(*Stored & kStoredBits);
   }
   if (DotName(Last)) Attr |= faHidden;
@@ -125,6 +127,13 @@ int32_t FileSetAttr(const std::string& FileName, int32_t Attr) {
   const uint32_t Bits = static_cast<uint32_t>(Attr);
   if (const int Rc = posix::SetReadOnly(FileName, St, (Bits & faReadOnly) != 0)) return Rc;
   return posix::SetStoredBits(FileName, St, Bits);
+}
+
+bool NewFilesFollowUmask(const std::string& Dir) {
+  if (!Dir.empty() && !posix::UsableName(Dir)) return false;
+  const ssize_t Len =
+      getxattr(Dir.empty() ? "." : Dir.c_str(), "system.posix_acl_default", nullptr, 0);
+  return Len < 0 && (errno == ENODATA || errno == EOPNOTSUPP);
 }
 
 }  // namespace rtl

@@ -159,8 +159,12 @@ TEST(BlockFile, ReopeningAndDestructionReleaseTheDescriptor) {
     F.AssignFile(Dir / "a");
     F.ResetFile(1);
     F.RewritFile(1);
+    EXPECT_FALSE(F.Created());  // truncated, not new
     F.ResetFile(128);
     EXPECT_EQ(OpenDescriptors(), Before + 1);
+    F.AssignFile(Dir / "b");
+    F.RewritFile(1);
+    EXPECT_TRUE(F.Created());
   }
   EXPECT_EQ(OpenDescriptors(), Before);
 }

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -190,6 +193,79 @@ TEST_F(FileAttributes, FailuresAreReported) {
   const int32_t Rc = rtl::FileSetAttr(Name, rtl::faHidden);
   std::system(("chattr -i '" + Name + "'").c_str());
   EXPECT_EQ(Rc, EPERM);
+}
+
+// Under an attribute cache every lookup still sees each change made since the
+// one before: through this layer, by another program, or by replacing the file.
+// Another program's change is made in a later tick of the file system's clock
+// than the one before it, as any change that is not instantaneous is.
+TEST_F(FileAttributes, CacheSeesEveryChange) {
+  auto Later = [] { usleep(20000); };
+  const std::string Other = Dir / "other.txt";
+  struct Step {
+    const char* Label;
+    std::function<void()> Change;
+    int32_t Expected;
+  };
+  const Step Steps[] = {
+      {"set through this layer", [&] { EXPECT_EQ(rtl::FileSetAttr(Name, rtl::faArchive), 0); },
+       rtl::faArchive},
+      {"nothing changed", [] {}, rtl::faArchive},
+      {"made read-only",
+       [&] { EXPECT_EQ(rtl::FileSetAttr(Name, rtl::faReadOnly | rtl::faArchive), 0); },
+       rtl::faReadOnly | rtl::faArchive},
+      {"written by another program",
+       [&] {
+         Later();
+         Store(std::string("0x4", 4));
+       },
+       rtl::faReadOnly | rtl::faSysFile},
+      {"removed by another program",
+       [&] {
+         Later();
+         ASSERT_EQ(removexattr(Name.c_str(), rtl::posix::kDosAttribName), 0);
+       },
+       rtl::faReadOnly},
+      {"replaced by another file",
+       [&] {
+         WriteFile(Other, "other");
+         ASSERT_EQ(rtl::FileSetAttr(Other, rtl::faHidden), 0);
+         ASSERT_EQ(std::rename(Other.c_str(), Name.c_str()), 0);
+       },
+       rtl::faHidden},
+  };
+  rtl::TAttributeCache Cache;
+  ASSERT_EQ(rtl::FileSetAttr(Name, rtl::faHidden), 0);
+  ASSERT_EQ(rtl::FileGetAttr(Name), rtl::faHidden);
+  for (const Step& S : Steps) {
+    SCOPED_TRACE(S.Label);
+    S.Change();
+    EXPECT_EQ(rtl::FileGetAttr(Name), S.Expected);
+    rtl::TSearchRec Rec;
+    ASSERT_EQ(rtl::FindFirst(Dir / "*.txt", rtl::faAnyFile, Rec), 0);
+    EXPECT_EQ(Rec.Attr, S.Expected);
+    rtl::FindClose(Rec);
+  }
+}
+
+TEST(NewFiles, FollowTheUmaskUnlessTheDirectoryHasADefaultAcl) {
+  TempDir Dir;
+  ASSERT_TRUE(rtl::CreateDir(Dir / "plain"));
+  ASSERT_TRUE(rtl::CreateDir(Dir / "acl"));
+  const bool HasAcl = quindle::testing::SetReadOnlyDefaultAcl(Dir / "acl");
+  struct Case {
+    std::string Name;
+    bool Expected;
+  };
+  const Case Cases[] = {
+      {Dir / "plain", true},    {Dir / "plain/", true},
+      {Dir / "missing", false}, {std::string("bad\0name", 8), false},
+      {Dir / "acl", !HasAcl},
+  };
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    EXPECT_EQ(rtl::NewFilesFollowUmask(C.Name), C.Expected);
+  }
 }
 
 }  // namespace

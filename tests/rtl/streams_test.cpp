@@ -68,9 +68,21 @@ TEST(FileStream, CreateTruncatesAndHonoursTheUmask) {
     TFileStream Old(Dir / "old", rtl::fmCreate), Fresh(Dir / "fresh", rtl::fmCreate);
     Old.Write("new", 3);
     EXPECT_EQ(Old.Size(), 3);  // the current size, not the size at opening
+    EXPECT_FALSE(Old.Created());
+    EXPECT_TRUE(Fresh.Created());
+  }
+  {
+    // OpenedSize keeps the size of the moment of opening.
+    TFileStream Reader(Dir / "old", rtl::fmOpenRead);
+    TFileStream Writer(Dir / "old", rtl::fmOpenWrite);
+    Writer.Seek(0, rtl::soEnd);
+    Writer.Write("er", 2);
+    EXPECT_EQ(Reader.OpenedSize(), 3);
+    EXPECT_EQ(Reader.Size(), 5);
+    EXPECT_FALSE(Reader.Created());
   }
   umask(Saved);
-  EXPECT_EQ(ReadFile(Dir / "old"), "new");
+  EXPECT_EQ(ReadFile(Dir / "old"), "newer");
   EXPECT_EQ(std::filesystem::status(Dir.path() / "fresh").permissions(),
             static_cast<std::filesystem::perms>(0640));
 }

@@ -1,5 +1,7 @@
 #include "support/test_support.h"
 
+#include <sys/xattr.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -51,6 +53,24 @@ std::filesystem::path CorpusDir() {
   std::filesystem::path dir = QUINDLE_CORPUS_DIR;
   std::error_code ec;
   return std::filesystem::is_directory(dir, ec) ? dir : std::filesystem::path();
+}
+
+bool SetReadOnlyDefaultAcl(const std::string& Dir) {
+  // The kernel's form of an access control list: a version word, then one
+  // entry (tag, permissions, id) each for the owner, the group and others.
+  constexpr uint16_t kUserObj = 0x01, kGroupObj = 0x04, kOther = 0x20, kRead = 4;
+  constexpr uint32_t kNoId = 0xFFFFFFFF;
+  std::string Value;
+  auto Put = [&Value](uint32_t V, int Bytes) {
+    for (int I = 0; I < Bytes; ++I) Value.push_back(static_cast<char>((V >> (8 * I)) & 0xFF));
+  };
+  Put(2, 4);
+  for (uint16_t Tag : {kUserObj, kGroupObj, kOther}) {
+    Put(Tag, 2);
+    Put(kRead, 2);
+    Put(kNoId, 4);
+  }
+  return setxattr(Dir.c_str(), "system.posix_acl_default", Value.data(), Value.size(), 0) == 0;
 }
 
 }  // namespace quindle::testing

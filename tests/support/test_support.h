@@ -30,6 +30,11 @@ std::string ReadFile(const std::string& name);
 // Deterministic pseudo-random bytes.
 std::string RandomBytes(size_t size, uint32_t seed = 1);
 
+// Gives the directory Dir a default access control list under which new files
+// get read access only, whatever the umask. False where the file system keeps
+// no access control lists.
+bool SetReadOnlyDefaultAcl(const std::string& Dir);
+
 // The external corpus folder, or an empty path when it is not present.
 std::filesystem::path CorpusDir();
 
