@@ -143,12 +143,15 @@ void TRunReporter::BeforeCopy(const std::string& Src, const std::string& Tgt) {
 }
 
 // One line per file copied without an error; failures have had their message.
+// Standard output is buffered as the C library buffers it (by line on a
+// terminal, in blocks on a pipe or file); standard error is tied to it, so a
+// message still follows the lines of the files copied before it.
 void TRunReporter::AfterCopy(const std::string& Src, const std::string& Tgt) {
   NotifyFile("OnAfterCopyFile", Src, Tgt);
   if (FOptions.Quiet || FTrace != nullptr) return;
   if (FWidgetSet.ErrorCount() != FErrorsBeforeFile) return;
   FBar.Clear();
-  std::cout << Src << " -> " << Tgt << '\n' << std::flush;
+  std::cout << Src << " -> " << Tgt << '\n';
 }
 
 int Execute(TQuindle& Quindle, const TCliOptions& O) {

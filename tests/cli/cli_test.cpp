@@ -320,6 +320,18 @@ TEST_F(CliTest, TraceOfMessagesAndDeclinedOverwrites) {
   EXPECT_EQ(ReadFile(Dir / "dst/bad\"name\x01.txt"), "x");
 }
 
+// On a pipe or file the list of copies is written in blocks; a message still
+// comes after the lines of the files copied before it, and nothing is lost.
+TEST_F(CliTest, MessagesFollowTheCopiesBeforeThemOnSharedOutput) {
+  const TProcessResult R = RunQuindle({"src/*.none", "src/b.txt", "src/a.txt", "dst/"},
+                                      Dir.path().string(), "", "", /*Merged=*/true);
+  EXPECT_EQ(R.Status, 1);
+  EXPECT_EQ(R.Out,
+            "src/a.txt -> dst/a.txt\n"
+            "src/b.txt -> dst/b.txt\n"
+            "quindle: Source File src/*.none does not exist.\n");
+}
+
 TEST_F(CliTest, OutputThatCannotBeWrittenFails) {
   for (const std::vector<std::string>& Args :
        std::vector<std::vector<std::string>>{{"--list", "src"},

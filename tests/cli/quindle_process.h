@@ -57,10 +57,11 @@ inline pid_t Spawn(std::vector<std::string> Args, posix_spawn_file_actions_t& Ac
 }  // namespace detail
 
 // Runs `quindle Args...` in Cwd with Input on standard input. Standard output
-// goes to OutPath when one is given (Out is then empty).
+// goes to OutPath when one is given (Out is then empty); with Merged, standard
+// error goes where standard output goes, as with 2>&1 (Err is then empty).
 inline TProcessResult RunQuindle(const std::vector<std::string>& Args, const std::string& Cwd,
                                  const std::string& Input = std::string(),
-                                 const std::string& OutPath = std::string()) {
+                                 const std::string& OutPath = std::string(), bool Merged = false) {
   TempDir Io;
   WriteFile(Io / "in", Input);
   WriteFile(Io / "out", "");
@@ -70,13 +71,16 @@ inline TProcessResult RunQuindle(const std::vector<std::string>& Args, const std
   posix_spawn_file_actions_addopen(&Actions, 1,
                                    OutPath.empty() ? (Io / "out").c_str() : OutPath.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&Actions, 2, (Io / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0600);
+  if (Merged)
+    posix_spawn_file_actions_adddup2(&Actions, 1, 2);
+  else
+    posix_spawn_file_actions_addopen(&Actions, 2, (Io / "err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addchdir_np(&Actions, Cwd.c_str());
   TProcessResult R;
   R.Status = detail::Wait(detail::Spawn(Args, Actions));
   R.Out = ReadFile(Io / "out");
-  R.Err = ReadFile(Io / "err");
+  if (!Merged) R.Err = ReadFile(Io / "err");
   return R;
 }
 
