@@ -60,7 +60,22 @@ fi
 build_type="$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build_dir/CMakeCache.txt" 2>/dev/null || true)"
 
 scratch="$(mktemp -d "$work_dir/quindle-cli-bench-XXXXXX")"
-trap 'rm -rf "$scratch"' EXIT
+# ext4 passes over the inodes freed in the last minutes when it allocates new
+# ones, so the many small files one run removes at its end would slow every
+# tool of the next run down. A run that made them leaves a stamp; the next one
+# waits until the stamp is five minutes old.
+stamp="$work_dir/.quindle-cli-bench-freed"
+many_inodes=0
+trap 'rm -rf "$scratch"; ((many_inodes)) && touch "$stamp"' EXIT
+wait_for_freed_inodes() {
+  many_inodes=1
+  [[ -f "$stamp" ]] || return 0
+  local age=$(($(date +%s) - $(stat -c %Y "$stamp")))
+  if ((age < 300)); then
+    note "waiting $((300 - age)) s: the last run freed its inodes too recently"
+    sleep $((300 - age))
+  fi
+}
 
 # CPU time (user + system) of all waited-for children so far, in microseconds,
 # from the output of `times`, which must run in this shell (a subshell starts
@@ -161,6 +176,7 @@ check_tree() {
 many_files() {
   rounds="${rounds:-9}"
   local src="$scratch/src"
+  wait_for_freed_inodes
   make_tree "$src" "$files"
   local names=("$src"/*)
   tools=(cp quindle quindle-glob cp-p)
@@ -191,6 +207,7 @@ many_files() {
 syscalls() {
   have strace || { note "strace not installed"; exit 0; }
   local src="$scratch/src"
+  wait_for_freed_inodes
   make_tree "$src" "$files"
   local names=("$src"/*)
   local tool
