@@ -3,7 +3,10 @@
 // every method that writes the target itself, also where the target directory
 // decides new files' permissions by a default access control list.
 #include <gtest/gtest.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -90,6 +93,32 @@ TEST_F(CopyRunAttributes, DefaultAclOfTheTargetDirectoryDoesNotMakeCopiesReadOnl
     Run();
     EXPECT_EQ(testing::ReadFile(Out(Name)), "bytes");
     EXPECT_EQ(rtl::FileGetAttr(Out(Name)), 0);
+  }
+}
+
+// The run searches its sources again after the listing: a source made hidden
+// in between, by a handler through this layer or by another program, is left
+// out of the run although the listing holds it.
+TEST_F(CopyRunAttributes, SourceHiddenAfterTheListingIsLeftOut) {
+  if (!StoresDosBits()) GTEST_SKIP() << "no stored attribute bits here";
+  const std::function<void(const std::string&)> Hide[] = {
+      [](const std::string& Name) { EXPECT_EQ(rtl::FileSetAttr(Name, rtl::faHidden), 0); },
+      [](const std::string& Name) {
+        usleep(20000);  // another program, a clock tick after the file's last change
+        const std::string Word("0x2", 4);
+        EXPECT_EQ(setxattr(Name.c_str(), "user.DOSATTRIB", Word.data(), Word.size(), 0), 0);
+      }};
+  for (size_t Way = 0; Way < std::size(Hide); ++Way) {
+    SCOPED_TRACE(Way);
+    const std::string Name = "file" + std::to_string(Way);
+    WriteFile(Src(Name), "bytes");
+    Setup({Src(Name)}, Out(""));
+    Q.SetOnStart([&](rtl::TObject*) { Hide[Way](Src(Name)); });
+    Run();
+    EXPECT_EQ(Q.FileList().Count(), 1);
+    EXPECT_FALSE(rtl::FileExists(Out(Name)));
+    rtl::FileSetAttr(Src(Name), 0);
+    rtl::DeleteFile(Src(Name));
   }
 }
 
