@@ -49,9 +49,13 @@ struct TSearchRec {
 // archive bits a file keeps in its extended attribute once, and reuse them for
 // later lookups of the same file as long as its inode and change time are the
 // ones seen then; any change of those bits, of the permissions or of the
-// content moves the change time. A copy run that lists its sources and then
-// searches them again thus reads each file's extended attribute once. Objects
-// nest: an inner one leaves the outer one's cache in place.
+// content moves the change time. Where the file system's clock is coarser
+// than the changes (kernels without fine-grained change times), a second
+// change within the same tick as the first can go unseen while the cache
+// lives, so keep it for the length of one operation. A copy run that lists
+// its sources and then searches them again thus reads each file's extended
+// attribute once. Objects nest: an inner one leaves the outer one's cache in
+// place.
 class TAttributeCache {
  public:
   TAttributeCache();
