@@ -1,12 +1,16 @@
-#include <libdeflate.h>
+#include "engine/file_crc.h"
 
-#include <condition_variable>
+#include <libdeflate.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <barrier>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "engine/quindle.h"
 #include "rtl/memory.h"
@@ -15,140 +19,169 @@ namespace quindle {
 
 namespace {
 
-// Reading a cached file (a copy out of the page cache) and checksumming it
-// cost about the same; a file of more than one chunk is therefore checksummed
-// on a second thread while the next chunk is read, so that the whole takes
-// about as long as the reads alone. A smaller file is done in one go on the
-// caller's thread, which costs no thread start per file.
+// Reading a cached file is a copy out of the page cache, and one core copies
+// only so fast; two cores copy about twice as fast. A file larger than one
+// chunk is therefore read by several threads in rounds: in each round reader K
+// takes the K-th of the next chunks, so the reads stay in file order (like one
+// sequential reader with a deeper queue, which also suits a spinning disk).
+// Each reader checksums its chunk while the chunk is still in its core's
+// cache, and at the end of the round the chunks' CRCs are chained in order
+// (zlib's crc32_combine). A file of one chunk or less is read on the caller's
+// thread alone and starts no thread.
 constexpr int32_t kChunk = 1024 * 1024;
+constexpr unsigned kMaxReaders = 4;
 
-class TBufferGuard {
+// The readers of one file and the checksum of what they have read so far.
+class TRoundReader {
  public:
-  explicit TBufferGuard(void* P) : FP(P) {}
-  ~TBufferGuard() { rtl::FreeMem(FP); }
-  TBufferGuard(const TBufferGuard&) = delete;
-  TBufferGuard& operator=(const TBufferGuard&) = delete;
+  // Readers threads (the caller included) read on from Offset, where Crc is
+  // the checksum of everything before it.
+  TRoundReader(rtl::THandle File, const std::vector<void*>& Buffers, uint32_t Crc, int64_t Offset)
+      : FFile(File),
+        FBuffers(Buffers),
+        FChunks(Buffers.size()),
+        FCrc(Crc),
+        FOffset(Offset),
+        FBarrier(static_cast<std::ptrdiff_t>(Buffers.size()), TEndRound{this}) {}
+
+  // Reader K's share of every round, until the rounds end.
+  void Run(size_t K) {
+    do {
+      TChunk& C = FChunks[K];
+      C.Got =
+          rtl::FileReadAt(FFile, FBuffers[K], kChunk, FOffset + static_cast<int64_t>(K) * kChunk);
+      C.Crc = C.Got > 0 ? libdeflate_crc32(0, FBuffers[K], static_cast<size_t>(C.Got)) : 0;
+      FBarrier.arrive_and_wait();
+    } while (!FDone);
+  }
+
+  // Called instead of Run by the caller for each reader whose thread could not
+  // be started; the first round is then thrown away and nothing more is read.
+  void Abandon() {
+    FAbandoned = true;
+    FBarrier.arrive_and_drop();
+  }
+
+  bool Abandoned() const { return FAbandoned; }
+  bool Failed() const { return FFailed; }
+  uint32_t Crc() const { return FCrc; }
 
  private:
-  void* FP;
+  struct TChunk {
+    int32_t Got = 0;
+    uint32_t Crc = 0;
+  };
+
+  // Runs once per round, on one reader while the others wait: chains the
+  // round's chunks in file order up to the first short one, which marks the end
+  // of the file as a sequential reader would have found it.
+  struct TEndRound {
+    TRoundReader* R;
+    void operator()() noexcept {
+      if (R->FAbandoned) {
+        R->FDone = true;
+        return;
+      }
+      for (const TChunk& C : R->FChunks) {
+        if (C.Got < 0) {
+          R->FFailed = R->FDone = true;
+          return;
+        }
+        R->FCrc = static_cast<uint32_t>(crc32_combine(R->FCrc, C.Crc, C.Got));
+        R->FOffset += C.Got;
+        if (C.Got < kChunk) {
+          R->FDone = true;
+          return;
+        }
+      }
+    }
+  };
+
+  rtl::THandle FFile;
+  const std::vector<void*>& FBuffers;
+  std::vector<TChunk> FChunks;
+  uint32_t FCrc;
+  int64_t FOffset;
+  bool FDone = false;
+  bool FFailed = false;
+  bool FAbandoned = false;
+  std::barrier<TEndRound> FBarrier;
 };
 
-// Chains libdeflate's CRC over the chunks handed to it, one at a time, on a
-// thread of its own. libdeflate takes and returns the complemented register
-// (0 for no data), so the value chains from chunk to chunk and is the
-// checksum itself at the end.
-class TCrcWorker {
- public:
-  TCrcWorker() : FThread([this] { Run(); }) {}
-  ~TCrcWorker() {
-    {
-      std::lock_guard<std::mutex> L(FMutex);
-      FStop = true;
+// Checksums File from Offset on, where Crc covers what lies before, with one
+// reader per buffer. False when a read fails.
+bool ChecksumInRounds(rtl::THandle File, const std::vector<void*>& Buffers, int64_t Offset,
+                      uint32_t& Crc) {
+  TRoundReader Reader(File, Buffers, Crc, Offset);
+  std::vector<std::jthread> Threads;
+  for (size_t K = 1; K < Buffers.size(); ++K) {
+    try {
+      Threads.emplace_back([&Reader, K] { Reader.Run(K); });
+    } catch (const std::system_error&) {
+      for (; K < Buffers.size(); ++K) Reader.Abandon();
     }
-    FChanged.notify_all();
-    FThread.join();
   }
-  TCrcWorker(const TCrcWorker&) = delete;
-  TCrcWorker& operator=(const TCrcWorker&) = delete;
+  Reader.Run(0);
+  for (std::jthread& T : Threads) T.join();
+  if (!Reader.Abandoned()) {
+    Crc = Reader.Crc();
+    return !Reader.Failed();
+  }
+  // No threads to be had: go on alone from where the rounds started.
+  std::vector<void*> One(1, Buffers[0]);
+  return ChecksumInRounds(File, One, Offset, Crc);
+}
 
-  // Waits until the previous chunk is done, then hands this one over; the
-  // caller must leave Data alone until the next Submit or Wait returns.
-  void Submit(const void* Data, size_t Size) {
-    std::unique_lock<std::mutex> L(FMutex);
-    FChanged.wait(L, [this] { return !FBusy; });
-    FData = Data;
-    FSize = Size;
-    FBusy = true;
-    FChanged.notify_all();
+class TBuffers {
+ public:
+  ~TBuffers() {
+    for (void* P : FList) rtl::FreeMem(P);
   }
-
-  // The checksum of everything handed over, once the last chunk is done.
-  uint32_t Wait() {
-    std::unique_lock<std::mutex> L(FMutex);
-    FChanged.wait(L, [this] { return !FBusy; });
-    return FCrc;
+  // Up to Count zero-filled chunk buffers; false when not even one is to be had.
+  bool Obtain(unsigned Count) {
+    try {
+      while (FList.size() < Count) {
+        FList.push_back(nullptr);
+        FList.back() = rtl::AllocMem(kChunk);
+      }
+    } catch (const rtl::EOutOfMemory&) {
+      FList.pop_back();
+    }
+    return !FList.empty();
   }
+  const std::vector<void*>& List() const { return FList; }
 
  private:
-  void Run() {
-    std::unique_lock<std::mutex> L(FMutex);
-    for (;;) {
-      FChanged.wait(L, [this] { return FBusy || FStop; });
-      if (!FBusy) return;
-      const void* Data = FData;
-      const size_t Size = FSize;
-      uint32_t Crc = FCrc;
-      L.unlock();
-      Crc = libdeflate_crc32(Crc, Data, Size);
-      L.lock();
-      FCrc = Crc;
-      FBusy = false;
-      FChanged.notify_all();
-    }
-  }
-
-  std::mutex FMutex;
-  std::condition_variable FChanged;
-  const void* FData = nullptr;
-  size_t FSize = 0;
-  uint32_t FCrc = 0;
-  bool FBusy = false;
-  bool FStop = false;
-  std::thread FThread;  // last, so that it starts once the rest is set up
+  std::vector<void*> FList;
 };
 
-// Reads the rest of the file into two alternating buffers, checksumming one
-// on the worker while the other is filled. False when a read fails.
-bool ChecksumOverlapped(rtl::THandle F, void* Buffers[2], int32_t FirstCount, uint32_t& Crc) {
-  TCrcWorker Worker;
-  int Current = 0;
-  int32_t N = FirstCount;
-  while (N > 0) {
-    Worker.Submit(Buffers[Current], static_cast<size_t>(N));
-    Current ^= 1;
-    N = rtl::FileRead(F, Buffers[Current], kChunk);
-  }
-  Crc = Worker.Wait();
-  return N == 0;
+unsigned ReaderCount() {
+  return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxReaders);
 }
 
 }  // namespace
 
-std::string FileCRC(const std::string& FileName) {
-  std::string Result = "Error";
-  void* Buffers[2] = {nullptr, nullptr};
-  try {
-    Buffers[0] = rtl::AllocMem(kChunk);
-    Buffers[1] = rtl::AllocMem(kChunk);
-  } catch (const rtl::EOutOfMemory&) {
-    rtl::FreeMem(Buffers[0]);
-    return Result;
-  }
-  TBufferGuard Guard0(Buffers[0]);
-  TBufferGuard Guard1(Buffers[1]);
+namespace detail {
 
+std::string FileCRC(const std::string& FileName, unsigned Readers) {
+  std::string Result = "Error";
+  TBuffers Buffers;
+  if (!Buffers.Obtain(std::max(Readers, 1u))) return Result;
   const rtl::THandle F = rtl::FileOpen(FileName, rtl::fmOpenRead);
   if (F < 0) return Result;
-  uint32_t Crc = 0;
-  bool Failed = false;
-  int32_t N = rtl::FileRead(F, Buffers[0], kChunk);
-  bool Done = false;
-  if (N == kChunk) {
-    try {
-      Failed = !ChecksumOverlapped(F, Buffers, N, Crc);
-      Done = true;
-    } catch (const std::system_error&) {
-      // No thread to be had: go on alone.
-    }
-  }
-  while (!Done && N > 0) {
-    Crc = libdeflate_crc32(Crc, Buffers[0], static_cast<size_t>(N));
-    N = rtl::FileRead(F, Buffers[0], kChunk);
-  }
-  if (!Done && N < 0) Failed = true;
+  // The first chunk alone: most files end within it.
+  const int32_t N = rtl::FileReadAt(F, Buffers.List()[0], kChunk, 0);
+  uint32_t Crc = N > 0 ? libdeflate_crc32(0, Buffers.List()[0], static_cast<size_t>(N)) : 0;
+  const bool Ok = N >= 0 && (N < kChunk || ChecksumInRounds(F, Buffers.List(), N, Crc));
   rtl::FileClose(F);
-  if (!Failed) Result = rtl::IntToHex(Crc, 8);
+  if (Ok) Result = rtl::IntToHex(Crc, 8);
   return Result;
+}
+
+}  // namespace detail
+
+std::string FileCRC(const std::string& FileName) {
+  return detail::FileCRC(FileName, ReaderCount());
 }
 
 }  // namespace quindle

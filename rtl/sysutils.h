@@ -120,6 +120,9 @@ int64_t FileAge(const std::string& FileName);
 THandle FileOpen(const std::string& FileName, uint32_t Mode);
 // Bytes read, 0 at the end of the file, -1 on failure.
 int32_t FileRead(THandle Handle, void* Buffer, int32_t Count);
+// The same at Offset, leaving the file position alone, so that several threads
+// can read one handle. Fewer than Count bytes only at the end of the file.
+int32_t FileReadAt(THandle Handle, void* Buffer, int32_t Count, int64_t Offset);
 void FileClose(THandle Handle);
 
 // Kept for the component's start of run; there are no critical-error boxes here.

@@ -99,6 +99,22 @@ int32_t FileRead(THandle Handle, void* Buffer, int32_t Count) {
   }
 }
 
+int32_t FileReadAt(THandle Handle, void* Buffer, int32_t Count, int64_t Offset) {
+  if (Count < 0 || Offset < 0 || (Buffer == nullptr && Count > 0)) return -1;
+  char* P = static_cast<char*>(Buffer);
+  int32_t Done = 0;
+  while (Done < Count) {
+    const ssize_t Got = pread(Handle, P + Done, static_cast<size_t>(Count - Done), Offset + Done);
+    if (Got == 0) break;
+    if (Got < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    Done += static_cast<int32_t>(Got);
+  }
+  return Done;
+}
+
 void FileClose(THandle Handle) {
   if (Handle >= 0) close(Handle);
 }

@@ -1,3 +1,5 @@
+#include "engine/file_crc.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -47,18 +49,24 @@ TEST(FileCRC, ReferenceTableIsTheStandardOne) {
   EXPECT_EQ(ReferenceCRC("123456789"), "CBF43926");
 }
 
-TEST(FileCRC, MatchesTheReferenceAcrossChunkBoundaries) {
+// Sizes around the read chunk (1 MiB) and around whole rounds of one to four
+// readers, each checked with every number of readers.
+TEST(FileCRC, MatchesTheReferenceAcrossChunksAndRounds) {
   TempDir Dir;
-  const size_t Sizes[] = {
-      0,      1,      9,      32767,         32768,   32769,         65536,
-      262143, 262144, 262145, (1 << 20) - 1, 1 << 20, (1 << 20) + 3, (5 << 20) + 7};
+  constexpr size_t M = 1 << 20;
+  const size_t Sizes[] = {0,     1,         9,     32768, 262145,    M - 1,     M,         M + 3,
+                          2 * M, 2 * M + 1, 3 * M, 4 * M, 4 * M + 1, 5 * M + 7, 8 * M - 1, 9 * M};
   for (size_t Size : Sizes) {
-    SCOPED_TRACE(Size);
     const std::string Data = quindle::testing::RandomBytes(Size, static_cast<uint32_t>(Size + 1));
     WriteFile(Dir / "f", Data);
+    const std::string Expected = ReferenceCRC(Data);
+    for (unsigned Readers = 1; Readers <= 4; ++Readers) {
+      SCOPED_TRACE(::testing::Message() << Size << " bytes, " << Readers << " readers");
+      EXPECT_EQ(quindle::detail::FileCRC(Dir / "f", Readers), Expected);
+    }
     const std::string Crc = FileCRC(Dir / "f");
     EXPECT_EQ(Crc.find_first_not_of("0123456789ABCDEF"), std::string::npos) << Crc;
-    EXPECT_EQ(Crc, ReferenceCRC(Data));
+    EXPECT_EQ(Crc, Expected) << Size;
   }
 }
 

@@ -87,7 +87,24 @@ TEST(FileHandles, OpenReadClose) {
   EXPECT_EQ(rtl::FileRead(H, Buf, sizeof Buf), 2);
   EXPECT_EQ(rtl::FileRead(H, Buf, sizeof Buf), 0);
   EXPECT_EQ(rtl::FileRead(H, Buf, -1), -1);
+  // Reads at an offset, whatever the file position.
+  struct AtCase {
+    int64_t Offset;
+    int32_t Count;
+    int32_t Result;
+    const char* Bytes;
+  };
+  for (const AtCase& C : {AtCase{0, 3, 3, "abc"}, AtCase{4, 16, 2, "ef"}, AtCase{6, 4, 0, ""},
+                          AtCase{100, 4, 0, ""}, AtCase{-1, 4, -1, ""}, AtCase{0, -1, -1, ""}}) {
+    SCOPED_TRACE(C.Offset);
+    EXPECT_EQ(rtl::FileReadAt(H, Buf, C.Count, C.Offset), C.Result);
+    if (C.Result > 0) {
+      EXPECT_EQ(std::string(Buf, static_cast<size_t>(C.Result)), C.Bytes);
+    }
+  }
+  EXPECT_EQ(rtl::FileRead(H, Buf, sizeof Buf), 0);  // the position stayed at the end
   rtl::FileClose(H);
+  EXPECT_EQ(rtl::FileReadAt(H, Buf, 1, 0), -1);
   EXPECT_EQ(rtl::FileRead(H, Buf, 1), -1);
   rtl::FileClose(-1);
 

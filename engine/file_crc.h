@@ -1,0 +1,12 @@
+// The checksum routine with the number of reading threads chosen by the
+// caller, for tests and benchmarks; FileCRC picks one per processor, at most
+// four.
+#pragma once
+
+#include <string>
+
+namespace quindle::detail {
+
+std::string FileCRC(const std::string& FileName, unsigned Readers);
+
+}  // namespace quindle::detail
