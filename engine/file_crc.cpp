@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <barrier>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -155,6 +156,16 @@ class TBuffers {
   std::vector<void*> FList;
 };
 
+// A pipe cannot be read at an offset: it is read in turn until a read gives
+// nothing, its writers having closed it.
+bool ChecksumInTurn(rtl::THandle File, void* Buffer, uint32_t& Crc) {
+  for (;;) {
+    const int32_t N = rtl::FileRead(File, Buffer, kChunk);
+    if (N <= 0) return N == 0;
+    Crc = libdeflate_crc32(Crc, Buffer, static_cast<size_t>(N));
+  }
+}
+
 unsigned ReaderCount() {
   return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxReaders);
 }
@@ -172,7 +183,11 @@ std::string FileCRC(const std::string& FileName, unsigned Readers) {
   // The first chunk alone: most files end within it.
   const int32_t N = rtl::FileReadAt(F, Buffers.List()[0], kChunk, 0);
   uint32_t Crc = N > 0 ? libdeflate_crc32(0, Buffers.List()[0], static_cast<size_t>(N)) : 0;
-  const bool Ok = N >= 0 && (N < kChunk || ChecksumInRounds(F, Buffers.List(), N, Crc));
+  bool Ok;
+  if (N < 0 && errno == ESPIPE)
+    Ok = ChecksumInTurn(F, Buffers.List()[0], Crc);
+  else
+    Ok = N >= 0 && (N < kChunk || ChecksumInRounds(F, Buffers.List(), N, Crc));
   rtl::FileClose(F);
   if (Ok) Result = rtl::IntToHex(Crc, 8);
   return Result;

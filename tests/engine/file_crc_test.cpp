@@ -1,6 +1,9 @@
 #include "engine/file_crc.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdint>
@@ -9,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/quindle.h"
@@ -114,6 +118,32 @@ bool Generate(const std::string& Text, std::string& Out) {
     return true;
   }
   return false;
+}
+
+// A pipe hands its data over in pieces: it is read to the end its writer
+// makes, not to the first short read.
+TEST(FileCRC, PipeIsReadUntilItsWriterCloses) {
+  TempDir Dir;
+  const std::string Fifo = Dir / "fifo";
+  ASSERT_EQ(mkfifo(Fifo.c_str(), 0600), 0);
+  // A reader that reads nothing lets the writer open before FileCRC does; the
+  // whole of the data fits in the pipe, so the writer never waits for a reader.
+  const int Idle = open(Fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(Idle, 0);
+  const int Writer = open(Fifo.c_str(), O_WRONLY);
+  ASSERT_GE(Writer, 0);
+  const std::string Data = quindle::testing::RandomBytes(3 * 20000, 5);
+  std::thread Feed([&] {
+    for (size_t At = 0; At < Data.size(); At += 20000) {
+      EXPECT_EQ(write(Writer, Data.data() + At, 20000), 20000);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    close(Writer);
+  });
+  const std::string Crc = FileCRC(Fifo);
+  Feed.join();
+  close(Idle);
+  EXPECT_EQ(Crc, ReferenceCRC(Data));
 }
 
 TEST(FileCRC, CorpusVectors) {
