@@ -11,7 +11,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -25,29 +24,19 @@
 #include "engine/quindle.h"
 #include "rtl/block_file.h"
 #include "rtl/streams.h"
+#include "support/crc_table.h"
 
 namespace {
 
-std::array<uint32_t, 256> MakeTable() {
-  std::array<uint32_t, 256> T{};
-  for (uint32_t I = 0; I < 256; ++I) {
-    uint32_t C = I;
-    for (int K = 0; K < 8; ++K) C = (C & 1) ? 0xEDB88320u ^ (C >> 1) : C >> 1;
-    T[I] = C;
-  }
-  return T;
-}
-
 // The checksum as first designed: 32 KiB reads, one table lookup per byte.
 uint32_t TableLoopCRC(const std::string& Name) {
-  static const std::array<uint32_t, 256> Table = MakeTable();
   const int Fd = open(Name.c_str(), O_RDONLY);
   if (Fd < 0) return 0;
   std::vector<unsigned char> Buf(32768);
   uint32_t R = 0xFFFFFFFFu;
   ssize_t N;
   while ((N = read(Fd, Buf.data(), Buf.size())) > 0) {
-    for (ssize_t I = 0; I < N; ++I) R = Table[(R ^ Buf[I]) & 0xFF] ^ (R >> 8);
+    R = quindle::testing::CrcTableUpdate(R, Buf.data(), static_cast<size_t>(N));
   }
   close(Fd);
   return ~R;

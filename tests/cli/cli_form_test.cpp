@@ -14,20 +14,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CliFormTest : public ::testing::Test {
+class CliFormTest : public QuindleFolderTest {
  protected:
-  void SetUp() override {
-    fs::create_directories(Dir.path() / "src");
-    WriteFile(Dir / "src/a.txt", "alpha\n");
-    WriteFile(Dir / "src/b.txt", "bravo\n");
-  }
-  TProcessResult Run(const std::vector<std::string>& Args) {
-    return RunQuindle(Args, Dir.path().string());
-  }
-  bool Exists(const std::string& Name) { return fs::exists(Dir.path() / Name); }
   std::string Form(const std::string& Name) { return ReadFile(Dir / Name); }
-
-  TempDir Dir;
 };
 
 bool Contains(const std::string& Text, const std::string& Part) {

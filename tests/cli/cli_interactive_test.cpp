@@ -15,21 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CliInteractiveTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fs::create_directories(Dir.path() / "src");
-    fs::create_directories(Dir.path() / "dst");
-    WriteFile(Dir / "src/a.txt", "alpha\n");
-    WriteFile(Dir / "src/b.txt", "bravo\n");
-  }
-  TProcessResult Run(const std::vector<std::string>& Args, const std::string& Input = "") {
-    return RunQuindle(Args, Dir.path().string(), Input);
-  }
-  bool Exists(const std::string& Name) { return fs::exists(Dir.path() / Name); }
-
-  TempDir Dir;
-};
+class CliInteractiveTest : public QuindleFolderTest {};
 
 size_t Count(const std::string& Text, const std::string& Part) {
   size_t N = 0;

@@ -22,23 +22,14 @@ const std::string kExpanded = "Expanded text, repeated: abcabcabcabcabcabcabcabc
 
 // A working folder with src/a.txt, src/b.txt, src/c.dat, src/.hidden,
 // src/x.tx_ (LZ-compressed) and an empty dst/.
-class CliTest : public ::testing::Test {
+class CliTest : public QuindleFolderTest {
  protected:
   void SetUp() override {
-    fs::create_directories(Dir.path() / "src");
-    fs::create_directories(Dir.path() / "dst");
-    WriteFile(Dir / "src/a.txt", "alpha\n");
-    WriteFile(Dir / "src/b.txt", "bravo\n");
+    QuindleFolderTest::SetUp();
     WriteFile(Dir / "src/c.dat", "charlie\n");
     WriteFile(Dir / "src/.hidden", "hotel\n");
     WriteFile(Dir / "src/x.tx_", rtl::SZDDCompress(kExpanded, 't'));
   }
-  TProcessResult Run(const std::vector<std::string>& Args, const std::string& Input = "") {
-    return RunQuindle(Args, Dir.path().string(), Input);
-  }
-  bool Exists(const std::string& Name) { return fs::exists(Dir.path() / Name); }
-
-  TempDir Dir;
 };
 
 struct TStatusCase {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <spawn.h>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -127,5 +129,23 @@ inline TProcessResult RunQuindleOnTerminal(const std::vector<std::string>& Args,
   R.Out = ReadFile(Io / "out");
   return R;
 }
+
+// A working folder for runs of the command: src/a.txt ("alpha\n"),
+// src/b.txt ("bravo\n") and an empty dst/.
+class QuindleFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(Dir.path() / "src");
+    std::filesystem::create_directories(Dir.path() / "dst");
+    WriteFile(Dir / "src/a.txt", "alpha\n");
+    WriteFile(Dir / "src/b.txt", "bravo\n");
+  }
+  TProcessResult Run(const std::vector<std::string>& Args, const std::string& Input = "") {
+    return RunQuindle(Args, Dir.path().string(), Input);
+  }
+  bool Exists(const std::string& Name) { return std::filesystem::exists(Dir.path() / Name); }
+
+  TempDir Dir;
+};
 
 }  // namespace quindle::testing

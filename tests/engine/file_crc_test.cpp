@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/quindle.h"
+#include "support/crc_table.h"
 #include "support/test_support.h"
 
 namespace {
@@ -24,22 +25,11 @@ using quindle::FileCRC;
 using quindle::testing::TempDir;
 using quindle::testing::WriteFile;
 
-// The reference: the classic table-driven CRC-32, one lookup per byte.
-std::array<uint32_t, 256> MakeTable() {
-  std::array<uint32_t, 256> T{};
-  for (uint32_t I = 0; I < 256; ++I) {
-    uint32_t C = I;
-    for (int K = 0; K < 8; ++K) C = (C & 1) ? 0xEDB88320u ^ (C >> 1) : C >> 1;
-    T[I] = C;
-  }
-  return T;
-}
-
-const std::array<uint32_t, 256> kTable = MakeTable();
+const std::array<uint32_t, 256>& kTable = quindle::testing::CrcTable();
 
 std::string ReferenceCRC(const std::string& Data) {
-  uint32_t R = 0xFFFFFFFFu;
-  for (unsigned char B : Data) R = kTable[(R ^ B) & 0xFF] ^ (R >> 8);
+  const uint32_t R = quindle::testing::CrcTableUpdate(
+      0xFFFFFFFFu, reinterpret_cast<const unsigned char*>(Data.data()), Data.size());
   char Text[9];
   std::snprintf(Text, sizeof Text, "%08X", ~R);
   return Text;
