@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "engine/quindle.h"
-#include "rtl/block_file.h"
-#include "rtl/streams.h"
+#include "rtl/files/block_file.h"
+#include "rtl/files/streams.h"
 #include "support/crc_table.h"
 
 namespace {

@@ -27,8 +27,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "rtl/lz/lz.h"
-#include "rtl/lz/szdd_encoder.h"
+#include "rtl/files/lz/lz.h"
+#include "rtl/files/lz/szdd_encoder.h"
 
 extern char** environ;
 

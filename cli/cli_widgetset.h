@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "rtl/dialogs.h"
+#include "rtl/ui/dialogs.h"
 #include "widgetsets/console/console_widgetset.h"
 
 namespace quindle::cli {

@@ -1,17 +1,14 @@
 #include "cli/options.h"
 
 #include <getopt.h>
-#include <strings.h>
 
 #include <sstream>
+
+#include "rtl/core/sysutils.h"
 
 namespace quindle::cli {
 
 namespace {
-
-bool SameText(const std::string& A, const char* B) {
-  return strcasecmp(A.c_str(), B) == 0;
-}
 
 // Long options without a short form.
 enum : int { optForm = 256, optSaveForm, optList, optTrace, optAbout, optHelp, optVersion };
@@ -59,10 +56,10 @@ void CheckOperands(const TCliOptions& O) {
 }  // namespace
 
 std::optional<TCopyType> ParseMethod(const std::string& Name) {
-  if (SameText(Name, "stream")) return ctStream;
-  if (SameText(Name, "block")) return ctBlock;
-  if (SameText(Name, "lz")) return ctLZCopy;
-  if (SameText(Name, "move")) return ctMove;
+  if (rtl::SameText(Name, "stream")) return ctStream;
+  if (rtl::SameText(Name, "block")) return ctBlock;
+  if (rtl::SameText(Name, "lz")) return ctLZCopy;
+  if (rtl::SameText(Name, "move")) return ctMove;
   return std::nullopt;
 }
 
@@ -73,19 +70,19 @@ TAttributeSet ParseAttributes(const std::string& List) {
   std::string Name;
   while (std::getline(In, Name, ',')) {
     ++Names;
-    if (SameText(Name, "normal"))
+    if (rtl::SameText(Name, "normal"))
       Set.Normal = true;
-    else if (SameText(Name, "readonly"))
+    else if (rtl::SameText(Name, "readonly"))
       Set.ReadOnly = true;
-    else if (SameText(Name, "hidden"))
+    else if (rtl::SameText(Name, "hidden"))
       Set.Hidden = true;
-    else if (SameText(Name, "system"))
+    else if (rtl::SameText(Name, "system"))
       Set.System = true;
-    else if (SameText(Name, "archive"))
+    else if (rtl::SameText(Name, "archive"))
       Set.Archive = true;
-    else if (SameText(Name, "directories"))
+    else if (rtl::SameText(Name, "directories"))
       Set.Directories = true;
-    else if (SameText(Name, "any"))
+    else if (rtl::SameText(Name, "any"))
       Set.AnyFile = true;
     else
       throw EUsageError("unknown attribute '" + Name + "'");

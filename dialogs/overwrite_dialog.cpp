@@ -3,8 +3,8 @@
 #include <memory>
 #include <utility>
 
-#include "rtl/form_parser.h"
-#include "rtl/typinfo.h"
+#include "rtl/core/form_parser.h"
+#include "rtl/core/typinfo.h"
 
 QUINDLE_USE_RESOURCES(quindle_dialogs);
 

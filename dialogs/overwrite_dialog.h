@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "rtl/forms.h"
+#include "rtl/ui/forms.h"
 
 namespace quindle {
 

@@ -19,8 +19,8 @@
 //  8. End: Progress 100 with OnProgressChange, unless the run ended early.
 #include "engine/quindle.h"
 #include "engine/selection.h"
-#include "rtl/file_identity.h"
-#include "rtl/lz/lz.h"
+#include "rtl/files/file_identity.h"
+#include "rtl/files/lz/lz.h"
 
 namespace quindle {
 

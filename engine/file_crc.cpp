@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "engine/quindle.h"
-#include "rtl/memory.h"
+#include "rtl/core/memory.h"
 
 namespace quindle {
 

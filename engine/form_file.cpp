@@ -7,8 +7,8 @@
 #include <memory>
 #include <sstream>
 
-#include "rtl/form_reader.h"
-#include "rtl/form_writer.h"
+#include "rtl/core/form_reader.h"
+#include "rtl/core/form_writer.h"
 
 namespace quindle {
 

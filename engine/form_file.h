@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/quindle.h"
-#include "rtl/typinfo.h"
+#include "rtl/core/typinfo.h"
 
 namespace quindle {
 

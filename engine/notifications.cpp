@@ -5,7 +5,7 @@
 
 #include "dialogs/overwrite_dialog.h"
 #include "engine/quindle.h"
-#include "rtl/dialogs.h"
+#include "rtl/ui/dialogs.h"
 
 namespace quindle {
 

@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "rtl/classes.h"
-#include "rtl/sysutils.h"
+#include "rtl/core/classes.h"
+#include "rtl/files/fileutils.h"
 
 namespace quindle {
 

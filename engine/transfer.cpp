@@ -16,10 +16,10 @@
 #include <utility>
 
 #include "engine/quindle.h"
-#include "rtl/block_file.h"
-#include "rtl/lz/lz.h"
-#include "rtl/memory.h"
-#include "rtl/streams.h"
+#include "rtl/core/memory.h"
+#include "rtl/files/block_file.h"
+#include "rtl/files/lz/lz.h"
+#include "rtl/files/streams.h"
 
 namespace quindle {
 
@@ -27,11 +27,6 @@ namespace {
 
 constexpr int64_t kBlockSize = 49152;  // bytes per block of BlockCopy
 constexpr int64_t kLZRecSize = 128;
-
-struct FreeMemDeleter {
-  void operator()(void* P) const { rtl::FreeMem(P); }
-};
-using BlockBuffer = std::unique_ptr<void, FreeMemDeleter>;
 
 // The closing step: on every way out of the target handler's stretch, normal
 // or not, it closes the target and then applies the attribute cell by name.
@@ -163,7 +158,7 @@ void TQuindle::BlockCopy() {
       AdvanceProgress(FSourceFilenames->Count(), FProgress, FProgressStep);
       ProgressChange();
       // Declared after the closing step, so it is released before the target closes.
-      BlockBuffer Buffer(rtl::GetMem(kBlockSize));
+      rtl::TMemBlock Buffer(rtl::GetMem(kBlockSize));
       int64_t Total = 0;
       int64_t Got = 0;
       do {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/quindle_process.h"
-#include "rtl/lz/szdd_encoder.h"
+#include "rtl/files/lz/szdd_encoder.h"
 #include "support/test_support.h"
 
 namespace quindle::testing {

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "rtl/form_writer.h"
+#include "rtl/core/form_writer.h"
 #include "widgetsets/console/console_widgetset.h"
 #include "widgetsets/scripted/scripted_widgetset.h"
 

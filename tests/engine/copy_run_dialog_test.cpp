@@ -8,7 +8,7 @@
 
 #include "copy_run_fixture.h"
 #include "dialogs/overwrite_dialog.h"
-#include "rtl/lz/szdd_encoder.h"
+#include "rtl/files/lz/szdd_encoder.h"
 #include "widgetsets/scripted/scripted_widgetset.h"
 
 namespace quindle {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "copy_run_fixture.h"
-#include "rtl/lz/szdd_encoder.h"
+#include "rtl/files/lz/szdd_encoder.h"
 
 namespace quindle {
 namespace {

@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "rtl/form_reader.h"
-#include "rtl/form_writer.h"
+#include "rtl/core/form_reader.h"
+#include "rtl/core/form_writer.h"
 #include "support/test_support.h"
 
 namespace {

@@ -14,7 +14,7 @@
 
 #include "engine/quindle.h"
 #include "engine/quindle_access.h"
-#include "rtl/lz/szdd_encoder.h"
+#include "rtl/files/lz/szdd_encoder.h"
 #include "support/test_support.h"
 
 namespace quindle {

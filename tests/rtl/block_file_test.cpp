@@ -1,4 +1,4 @@
-#include "rtl/block_file.h"
+#include "rtl/files/block_file.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // DOS attributes on POSIX: permission bits, leading dots and user.DOSATTRIB.
-#include "rtl/posix/dosattrib.h"
+#include "rtl/files/posix/dosattrib.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "rtl/sysutils.h"
+#include "rtl/files/fileutils.h"
 #include "support/test_support.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "rtl/block_file.h"
-#include "rtl/streams.h"
+#include "rtl/files/block_file.h"
+#include "rtl/files/streams.h"
 #include "support/test_support.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <climits>
 #include <string>
 
-#include "rtl/sysutils.h"
+#include "rtl/files/fileutils.h"
 #include "support/test_support.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Directory search: wild cards, order, eligibility by attribute mask.
-#include "rtl/posix/file_search.h"
+#include "rtl/files/posix/file_search.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "rtl/sysutils.h"
+#include "rtl/files/fileutils.h"
 #include "support/test_support.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The text form parser and the tree writer: the real-world corpus, the
 // expected parse trees shipped with two of its files, every value syntax, and
 // malformed text.
-#include "rtl/form_parser.h"
+#include "rtl/core/form_parser.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "rtl/form_writer.h"
+#include "rtl/core/form_writer.h"
 #include "support/test_support.h"
 
 namespace {

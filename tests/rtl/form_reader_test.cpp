@@ -1,6 +1,6 @@
 // Reading form text into components and writing components back, through
 // property tables declared the way the controls and forms declare theirs.
-#include "rtl/form_reader.h"
+#include "rtl/core/form_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "rtl/form_writer.h"
-#include "rtl/typinfo.h"
+#include "rtl/core/form_writer.h"
+#include "rtl/core/typinfo.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "rtl/forms.h"
+#include "rtl/ui/forms.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "rtl/form_writer.h"
-#include "rtl/typinfo.h"
-#include "rtl/widgetset.h"
+#include "rtl/core/form_writer.h"
+#include "rtl/core/typinfo.h"
+#include "rtl/ui/widgetset.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "rtl/graphics.h"
+#include "rtl/ui/graphics.h"
 
 #include <gtest/gtest.h>
 

@@ -11,8 +11,8 @@
 #include <random>
 #include <thread>
 
-#include "rtl/lz/lz.h"
-#include "rtl/lz/szdd_encoder.h"
+#include "rtl/files/lz/lz.h"
+#include "rtl/files/lz/szdd_encoder.h"
 #include "support/test_support.h"
 
 namespace {

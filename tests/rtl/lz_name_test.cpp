@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "rtl/lz/lz.h"
-#include "rtl/lz/szdd_encoder.h"
+#include "rtl/files/lz/lz.h"
+#include "rtl/files/lz/szdd_encoder.h"
 #include "support/test_support.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // LZCopy and SZDDCompress against each other, against libmspack and the
 // mscompress tools, and against real files made by the original compressor.
 
-#include "rtl/lz/lz.h"
+#include "rtl/files/lz/lz.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <random>
 
-#include "rtl/lz/szdd_encoder.h"
+#include "rtl/files/lz/szdd_encoder.h"
 #include "support/test_support.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // A static library whose embedded resources are kept only by its anchor.
-#include "rtl/resources.h"
+#include "rtl/ui/resources.h"
 
 QUINDLE_USE_RESOURCES(resources_test_static);
 

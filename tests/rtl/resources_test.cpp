@@ -1,4 +1,4 @@
-#include "rtl/resources.h"
+#include "rtl/ui/resources.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "rtl/graphics.h"
+#include "rtl/ui/graphics.h"
 
 extern "C" rtl::HINSTANCE resources_test_module_instance();
 rtl::HINSTANCE resources_test_static_instance();

@@ -1,4 +1,4 @@
-#include "rtl/streams.h"
+#include "rtl/files/streams.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <limits>
 #include <string>
 
-#include "rtl/memory.h"
+#include "rtl/core/memory.h"
 #include "support/test_support.h"
 
 #ifdef __SANITIZE_ADDRESS__

@@ -1,6 +1,4 @@
 // Path, text and date helpers of the platform layer.
-#include "rtl/sysutils.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -10,7 +8,8 @@
 #include <ctime>
 #include <limits>
 
-#include "rtl/classes.h"
+#include "rtl/core/classes.h"
+#include "rtl/files/fileutils.h"
 #include "support/test_support.h"
 
 namespace {

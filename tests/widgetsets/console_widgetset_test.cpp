@@ -6,6 +6,8 @@
 #include <ext/stdio_filebuf.h>
 #include <sstream>
 
+#include "rtl/ui/dialogs.h"
+
 namespace {
 
 using namespace rtl;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "rtl/ui/dialogs.h"
+
 namespace {
 
 using namespace rtl;

@@ -1,10 +1,10 @@
 #include "widgetsets/console/console_widgetset.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cctype>
 #include <iostream>
+
+#include "rtl/core/sysutils.h"
 
 namespace rtl {
 
@@ -15,10 +15,6 @@ std::string Trim(const std::string& S) {
   const size_t First = S.find_first_not_of(Blanks);
   if (First == std::string::npos) return std::string();
   return S.substr(First, S.find_last_not_of(Blanks) - First + 1);
-}
-
-bool SameText(const std::string& A, const std::string& B) {
-  return A.size() == B.size() && strncasecmp(A.c_str(), B.c_str(), A.size()) == 0;
 }
 
 bool IsKeyChar(char C) {

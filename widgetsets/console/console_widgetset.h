@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "rtl/widgetset.h"
+#include "rtl/ui/widgetset.h"
 
 namespace rtl {
 

@@ -1,14 +1,10 @@
 #include "widgetsets/scripted/scripted_widgetset.h"
 
-#include <strings.h>
+#include "rtl/core/sysutils.h"
 
 namespace rtl {
 
 namespace {
-
-bool SameText(const std::string& A, const std::string& B) {
-  return A.size() == B.size() && strncasecmp(A.c_str(), B.c_str(), A.size()) == 0;
-}
 
 TButton* FindButton(const TCustomForm& Form, const std::string& Key) {
   for (TControl* C : ReadingOrder(Form)) {

@@ -1,0 +1,19 @@
+// What the POSIX back end fixes for the whole platform layer: how an open
+// file is held and how names are spelt.
+#pragma once
+
+namespace rtl {
+
+// An open file: a descriptor.
+using THandle = int;
+inline constexpr THandle InvalidHandle = -1;
+
+// The separator of the parts of a name; there is no other, and no drive.
+inline constexpr char PathDelim = '/';
+inline constexpr char AltPathDelim = '/';
+// No drive letters: ':' is an ordinary character.
+inline constexpr char DriveDelim = '\0';
+// Whether names that differ only in letter case name the same file.
+inline constexpr bool CaseSensitiveNames = true;
+
+}  // namespace rtl

@@ -1,0 +1,99 @@
+// File streams of the platform layer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "rtl/core/classes.h"
+#include "rtl/files/fileutils.h"
+
+namespace rtl {
+
+enum TSeekOrigin : uint8_t { soBeginning, soCurrent, soEnd };
+
+// A file opened by name, read and written at a current position.
+//
+// Mode is fmOpenRead, fmOpenWrite or fmOpenReadWrite (an existing file; the
+// share bits above the low two are accepted and ignored) or fmCreate (create
+// or truncate, write access, permissions 0666 less the umask). A file that
+// cannot be opened raises EFOpenError, one that cannot be created
+// EFCreateError; the message names the file and the system's reason. A
+// directory is never opened as a stream. The destructor closes the file and
+// ignores a failing close.
+class TFileStream : public TObject {
+ public:
+  TFileStream(const std::string& FileName, uint32_t Mode);
+  ~TFileStream() override;
+  std::string ClassName() const override { return "TFileStream"; }
+
+  const std::string& FileName() const { return FFileName; }
+  THandle Handle() const { return FHandle; }
+
+  // The file's current size in bytes (not the size it had when opened).
+  int64_t GetSize() const;
+  // The size the file had when it was opened, without asking the system
+  // again; -1 for a stream of fmCreate.
+  int64_t OpenedSize() const { return FOpenedSize; }
+  // True when this stream's fmCreate made a new file, rather than truncating
+  // one that existed.
+  bool Created() const { return FCreated; }
+  int64_t Size() const { return GetSize(); }
+  int64_t Position() const;
+  // The new position; raises EStreamError when the position cannot be set.
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin);
+
+  // Reads up to Count bytes; fewer only at the end of the file. Raises
+  // EReadError on a failing read.
+  int64_t Read(void* Buffer, int64_t Count);
+  // Writes all Count bytes or raises EWriteError.
+  void Write(const void* Buffer, int64_t Count);
+
+  // Copies Count bytes from Source's current position to this stream's
+  // current position and returns Count. A Count of 0 (or less) copies the
+  // whole of Source from its start. Raises EReadError when Source fails or
+  // ends before Count bytes, EWriteError when this stream fails.
+  //
+  // The kernel moves the data (copy_file_range, which also lets file systems
+  // share extents); where it refuses, a buffered read/write loop takes over.
+  int64_t CopyFrom(TFileStream& Source, int64_t Count);
+
+ private:
+  std::string FFileName;
+  THandle FHandle = -1;
+  int64_t FOpenedSize = -1;
+  bool FCreated = false;
+};
+
+namespace detail {
+
+constexpr size_t kCopyBufferSize = 1 << 20;
+
+// Reads until Count bytes or the end of the file, retrying interrupted and
+// partial reads. The bytes read, or -1 with errno set.
+int64_t ReadFull(THandle Handle, void* Buffer, int64_t Count);
+// Writes all Count bytes, retrying interrupted and partial writes. False with
+// errno set on failure.
+bool WriteAll(THandle Handle, const void* Buffer, int64_t Count);
+// The system's text for an errno value.
+std::string ErrorText(int Code);
+
+// Opens an existing file for Flags' access without ever waiting: a FIFO with
+// no writer must not hang the caller. A directory is refused (EISDIR). The
+// descriptor, or -1 with errno set. Size, when given, receives the file's size.
+THandle OpenExisting(const std::string& FileName, int Flags, int64_t* Size = nullptr);
+// Creates a file or truncates an existing one for writing, without waiting
+// for a FIFO's reader, and without writing through a dangling symbolic link
+// (which would create a file wherever the link points): that is refused with
+// ENOENT. The descriptor, or -1 with errno set. Created, when given, tells
+// whether the file is new.
+THandle OpenForCreate(const std::string& FileName, bool* Created = nullptr);
+
+// The buffered half of CopyFrom: copies Count bytes between the current
+// positions through a buffer of BufferSize bytes, with CopyFrom's errors.
+void CopyByReadWrite(TFileStream& Source, TFileStream& Dest, int64_t Count,
+                     size_t BufferSize = kCopyBufferSize);
+
+}  // namespace detail
+
+}  // namespace rtl

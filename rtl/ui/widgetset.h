@@ -1,0 +1,116 @@
+// The presentation interface. A widgetset shows forms and message boxes and
+// runs their modal loops; the application chooses one for the whole process.
+// The platform layer, the dialogs and the engine only talk to this interface
+// and never include a widgetset's own header.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "rtl/ui/forms.h"
+
+namespace rtl {
+
+enum TMsgDlgType : uint8_t { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+
+enum TMsgDlgBtn : uint8_t {
+  mbYes,
+  mbNo,
+  mbOK,
+  mbCancel,
+  mbAbort,
+  mbRetry,
+  mbIgnore,
+  mbAll,
+  mbNoToAll,
+  mbYesToAll,
+  mbHelp
+};
+
+// A set of TMsgDlgBtn: MessageDlg(Msg, mtInformation, {mbYes, mbNo}, 0).
+class TMsgDlgButtons {
+ public:
+  constexpr TMsgDlgButtons() = default;
+  constexpr TMsgDlgButtons(std::initializer_list<TMsgDlgBtn> Buttons) {
+    for (TMsgDlgBtn B : Buttons) FBits |= Bit(B);
+  }
+  constexpr bool Contains(TMsgDlgBtn B) const { return (FBits & Bit(B)) != 0; }
+  constexpr bool Empty() const { return FBits == 0; }
+  constexpr uint16_t Bits() const { return FBits; }
+  constexpr bool operator==(const TMsgDlgButtons&) const = default;
+
+ private:
+  static constexpr uint16_t Bit(TMsgDlgBtn B) { return static_cast<uint16_t>(1u << B); }
+  uint16_t FBits = 0;
+};
+
+inline constexpr TMsgDlgButtons mbYesNoCancel{mbYes, mbNo, mbCancel};
+inline constexpr TMsgDlgButtons mbOKCancel{mbOK, mbCancel};
+inline constexpr TMsgDlgButtons mbAbortRetryIgnore{mbAbort, mbRetry, mbIgnore};
+
+// What a message box shows; Title is the type's ("Warning", "Error",
+// "Information", "Confirm", or the program's name for mtCustom).
+struct TMessageBoxParams {
+  std::string Title;
+  std::string Text;
+  TMsgDlgType DlgType = mtInformation;
+  TMsgDlgButtons Buttons;
+  int HelpCtx = 0;
+};
+
+class TWidgetSet {
+ public:
+  virtual ~TWidgetSet();
+
+  // Presents Form (its OnShow has run) and runs its modal loop: returns once
+  // the form's ModalResult is not mrNone. A user's answer reaches the form
+  // through TButton::Click, TCustomForm::KeyEnter, KeyEscape and Close.
+  virtual void RunModal(TCustomForm& Form) = 0;
+
+  // Shows a message box and returns its modal result. The base builds the
+  // box with CreateMessageDialog (rtl/ui/dialogs.h) and shows it modally
+  // through this widgetset.
+  virtual int MessageBox(const TMessageBoxParams& Box);
+};
+
+// The default widgetset, for programs that chose none: nobody is there to
+// answer. Every message box is written to standard error ("<text>") and
+// closed, and every form is closed, as by the close box (mrCancel).
+class THeadlessWidgetSet : public TWidgetSet {
+ public:
+  void RunModal(TCustomForm& Form) override;
+  int MessageBox(const TMessageBoxParams& Box) override;
+};
+
+// The widgetset in use.
+TWidgetSet& WidgetSet();
+// Chooses the widgetset for the whole process and returns the previous
+// choice; nullptr restores the default. The caller keeps ownership and keeps
+// it alive while it is chosen.
+TWidgetSet* SetWidgetSet(TWidgetSet* Value);
+
+// Helpers for widgetsets.
+
+// The visible controls of the form (whose parents are all visible) as a
+// reader meets them: top to bottom, then left to right.
+std::vector<TControl*> ReadingOrder(const TCustomForm& Form);
+// A caption as shown: "&Yes" is "Yes", "&&" is one "&".
+std::string StripAccelerator(const std::string& Caption);
+// The lower-case accelerator character of a caption ('y' for "&Yes"), or 0.
+char AcceleratorOf(const std::string& Caption);
+
+// Chooses a widgetset for a scope and restores the previous one after it.
+class TWidgetSetScope {
+ public:
+  explicit TWidgetSetScope(TWidgetSet& Value) : FPrevious(SetWidgetSet(&Value)) {}
+  ~TWidgetSetScope() { SetWidgetSet(FPrevious); }
+  TWidgetSetScope(const TWidgetSetScope&) = delete;
+  TWidgetSetScope& operator=(const TWidgetSetScope&) = delete;
+
+ private:
+  TWidgetSet* FPrevious;
+};
+
+}  // namespace rtl
