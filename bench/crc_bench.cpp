@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Throughput of the validation checksum and of the whole-stream copy.
 //
 //   crc_bench                      Google Benchmark runs on a 64 MiB cached file

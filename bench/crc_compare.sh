@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Times FileCRC and TFileStream::CopyFrom on one large cached file beside the
 # tools a user would compare them with, and prints ratios of the medians
 # (above 1 means faster than the reference in the first row).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LZ expansion speed: LZCopy next to msexpand on the same compressed files.
 //
 //   build/bench/lz_bench [--benchmark_repetitions=N] [--benchmark_filter=REGEX]

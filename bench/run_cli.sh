@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Whole-command benchmarks of the quindle command beside the tools a user
 # would reach for instead, measured side by side.
 #

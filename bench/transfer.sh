@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Times the stream and block copy methods against cp and dd, side by side.
 #
 #   bench/transfer.sh [-b BUILD_DIR] [-d WORK_DIR] [-s SIZE_MIB] [-r ROUNDS]

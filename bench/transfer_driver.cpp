@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Copies one file through the component's public interface with a chosen
 // transfer method, so that bench/transfer.sh can time it against cp and dd.
 //

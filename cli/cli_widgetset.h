@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The widgetset the command presents the component's messages and dialogs
 // with: the console widgetset, plus the bookkeeping of the command.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quindle: the component on the command line.
 #include <iostream>
 

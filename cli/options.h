@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line of `quindle`: what the user asked for, before anything
 // touches the component.
 #pragma once

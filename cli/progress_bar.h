@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A one-line progress bar on a terminal: a bar, the run's percentage and the
 // file being copied, redrawn in place. Anything else written to the same
 // terminal must call Clear() first, so that it starts on a clean line.

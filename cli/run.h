@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One invocation of the command: the component set up from a form file and
 // the options, then listed, saved or executed.
 #pragma once

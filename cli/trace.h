@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The --trace output: one JSON object per line for every notification and
 // every message the run shows, in the order they happen.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Named resources of a module, embedded from files of the source tree.
 #
 #   quindle_add_resources(<target>

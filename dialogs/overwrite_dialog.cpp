@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "dialogs/overwrite_dialog.h"
 
 #include <memory>

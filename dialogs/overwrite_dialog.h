@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The modal dialog that asks whether an existing target file is to be
 // replaced by the incoming source file. The dialog knows nothing of the
 // copy engine: its caller fills the name, size and date labels, shows it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The copy run behind Execute.
 //
 // Steps of one run:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/file_crc.h"
 
 #include <libdeflate.h>

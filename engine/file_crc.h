@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The checksum routine with the number of reading threads chosen by the
 // caller, for tests and benchmarks; FileCRC picks one per processor, at most
 // four.

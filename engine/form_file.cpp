@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/form_file.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The component's form file: the published properties of TQuindle as a text
 // form file (see docs/FORM_FILES.md).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The dispatchers: each condition of a run reaches the application through
 // its event; without a handler, errors and questions show their default
 // message when messages are on.

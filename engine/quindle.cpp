@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Construction, the property write rules and the attribute filter.
 #include "engine/quindle.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // TQuindle: a non-visual component that copies, moves or LZ-expands the files
 // that its source entries select, stamps their dates and attributes, can
 // verify each copy by CRC-32, and reports everything through twenty events.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rules that turn one source entry and the attribute filter into a directory
 // search, shared by the source listing and the copy run.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The source listing: which files the entries select under the filter.
 #include "engine/quindle.h"
 #include "engine/selection.h"

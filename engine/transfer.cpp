@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The four transfer methods: stream copy, block copy, LZ expansion and move.
 //
 // StreamCopy, BlockCopy and LZExpandCopy guard their work with two nested

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Prints the files that a source entry selects, with their attribute words.
 //   list_sources [ENTRY]   (default: examples/data)
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shows the overwrite dialog in the terminal and answers it from standard
 // input, as the copy engine would ask about an existing target:
 //

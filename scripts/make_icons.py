@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Draws the overwrite dialog's two icons and writes them as .ico files.
 
 Each icon is one 32 x 32 image in 16 colours (4 bits per pixel, the standard

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Component and persistence bases, string lists and the exception family of
 // the platform layer.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text form file syntax, parsed into a generic tree that knows nothing of
 // classes or property tables (rtl/form_reader.h gives the tree its meaning).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "rtl/core/form_reader.h"
 
 #include <cmath>

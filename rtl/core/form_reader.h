@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading text form files into components.
 //
 // A layout text such as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing components as text form files.
 //
 // The text is what ReadComponentText (rtl/form_reader.h) reads back:

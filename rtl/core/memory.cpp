@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "rtl/core/memory.h"
 
 #include <cstdlib>

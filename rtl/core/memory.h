@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Plain memory blocks of the platform layer.
 #pragma once
 

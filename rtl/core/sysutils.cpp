@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text and date helpers: standard C++ only.
 #include "rtl/core/sysutils.h"
 

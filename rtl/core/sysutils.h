@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text and date helpers of the platform layer. Nothing here touches the
 // operating system.
 #pragma once

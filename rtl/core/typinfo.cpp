@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "rtl/core/typinfo.h"
 
 #include <algorithm>

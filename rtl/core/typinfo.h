@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Published-property tables and the class registry.
 //
 // A class that takes part in form files or in the design host's object

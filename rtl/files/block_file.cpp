@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "rtl/files/block_file.h"
 
 #include <fcntl.h>

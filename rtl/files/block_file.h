@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Untyped block files of the platform layer: a file variable that is given a
 // name, opened with a record size, and read and written in whole records.
 #pragma once

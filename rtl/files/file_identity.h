@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whether two names lead to the very same file.
 #pragma once
 

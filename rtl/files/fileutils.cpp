@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The platform-neutral part of the file services: name splitting. The
 // file-system calls live in the back end.
 #include "rtl/files/fileutils.h"

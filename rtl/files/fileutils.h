@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File services of the platform layer: attributes, directory search, names,
 // the current directory, directories, rename and delete, file dates and
 // handle-level reading. Failures follow the classic contracts: -1, non-zero

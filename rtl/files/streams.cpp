@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "rtl/files/streams.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // File streams of the platform layer.
 #pragma once
 

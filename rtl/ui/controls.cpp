@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "rtl/ui/controls.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Controls: the toolkit-neutral data of labels, buttons and images. A control
 // holds what a widgetset needs to present it (position, caption, font,
 // modal result, tab order) and the handlers it runs when it is used; it

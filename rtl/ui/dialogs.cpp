@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "rtl/ui/dialogs.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Message boxes. MessageDlg shows its box through the current widgetset
 // (rtl/widgetset.h) and returns the modal result of the button pressed.
 #pragma once

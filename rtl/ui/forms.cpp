@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "rtl/ui/forms.h"
 
 #include <algorithm>

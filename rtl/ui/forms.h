@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Forms: a form is data (controls, captions, positions, modal results and
 // handlers); the current widgetset (rtl/widgetset.h) presents it and runs its
 // modal loop. A form class built in a layout reads it, at construction, from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Colours, bitmaps, icons and canvases of the platform layer. Nothing here
 // draws on a screen: a canvas paints into a bitmap's pixel buffer, and a
 // widgetset shows the buffer as it sees fit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding of icon files (.ico): a directory of images, each a bottom-up
 // device-independent bitmap of twice the icon's height (the colour rows, then
 // a one-bit AND mask in which a set bit marks a transparent pixel).

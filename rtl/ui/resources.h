@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Modules and their resources. Every module (the executable, or a shared
 // module) carries a table of named resources, embedded from files of the
 // source tree by quindle_add_resources (cmake/QuindleResources.cmake). A

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The presentation interface. A widgetset shows forms and message boxes and
 // runs their modal loops; the application chooses one for the whole process.
 // The platform layer, the dialogs and the engine only talk to this interface

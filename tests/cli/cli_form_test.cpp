@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The quindle command with form files: saving the settings, reading them
 // back, options and operands overriding them, and forms that cannot be read.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The quindle command with somebody there: answers to the overwrite dialog
 // and the missing-directory question read from standard input, and what a
 // terminal on standard error gets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The quindle command end to end: exit statuses and messages, copies into
 // directories, the listing and the trace.
 #include <gtest/gtest.h>

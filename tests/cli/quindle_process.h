@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs the built quindle program as a child process, the way a user or a
 // script does: its own working directory, standard input from a given text,
 // standard output and standard error captured, and the exit status.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a whole run leaves on its targets: the source's attributes (or those an
 // OnSetAttr handler asks for) on a new target and on one it overwrites, for
 // every method that writes the target itself, also where the target directory

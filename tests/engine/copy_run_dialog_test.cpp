@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole runs with messages on and nobody but a script to answer: the
 // overwrite dialog, the missing-directory question and the default messages
 // as a run raises them.

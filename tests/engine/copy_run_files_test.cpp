@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole runs, as seen from the files: one file under two names, read-only
 // sources, LZ target names, validation, failed transfers and what the run
 // reads of an existing target.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A component wired to an event recorder over a fresh folder with src/ and
 // out/, for whole-run tests. Every test also checks that the run left the
 // current directory where it was.

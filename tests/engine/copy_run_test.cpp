@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole runs: the order of entries, the target's classification, the early
 // endings, the overwrite answers, the filter and handler exceptions, each
 // checked through the events a caller receives and the files left on disk.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Records every event a TQuindle raises, in order, as one line each: the
 // event's name, then Progress for OnProgressChange and the file names for the
 // events that carry them. Names under a given root are written with "@" in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The component's form file: which properties are written and how, reading
 // them back, and the file entry points.
 #include "engine/form_file.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The dispatchers: handler, default message, or silence; the two questions
 // and what each answer leaves in the component.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reaches the component's private state and steps, for tests that drive one
 // piece of a run (a transfer method, a dispatcher) without the whole run.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The component's defaults, its write rules and the attribute filter.
 #include "engine/quindle.h"
 

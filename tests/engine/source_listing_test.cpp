@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which files the entries select: order, normalisation, mask and filter.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The transfer methods when something goes wrong: which event reports it, that
 // it is reported once, and what is left on disk. Also the move's fallbacks and
 // the LZ expansion of real compressed files.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drives the transfer methods one file at a time, as the run would, and records
 // every event they raise in order.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The transfer methods on success: the order and values of their progress
 // notifications, the bytes they produce, and the date and attributes they
 // stamp on the target, with and without an OnSetAttr handler.

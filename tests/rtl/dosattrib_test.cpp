@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DOS attributes on POSIX: permission bits, leading dots and user.DOSATTRIB.
 #include "rtl/files/posix/dosattrib.h"
 

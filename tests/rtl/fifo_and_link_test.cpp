@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Streams and block files meet FIFOs and symbolic links without hanging and
 // without writing where a dangling link points.
 #include <gtest/gtest.h>

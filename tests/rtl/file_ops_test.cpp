@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Directory, rename, delete and handle-level services, and how every one of
 // them copes with names that cannot work.
 #include <fcntl.h>

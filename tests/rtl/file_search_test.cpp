@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Directory search: wild cards, order, eligibility by attribute mask.
 #include "rtl/files/posix/file_search.h"
 

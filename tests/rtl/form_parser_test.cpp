@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text form parser and the tree writer: the real-world corpus, the
 // expected parse trees shipped with two of its files, every value syntax, and
 // malformed text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading form text into components and writing components back, through
 // property tables declared the way the controls and forms declare theirs.
 #include "rtl/core/form_reader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LZCopy on damaged input, bad handles, failing targets and interrupted writes.
 
 #include <fcntl.h>

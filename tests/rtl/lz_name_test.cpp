@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GetExpandedNameA: the name a compressed file records for its expanded form.
 
 #include <gtest/gtest.h>

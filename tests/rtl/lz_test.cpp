@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LZCopy and SZDDCompress against each other, against libmspack and the
 // mscompress tools, and against real files made by the original compressor.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A shared module with a resource table of its own, for the resources suite.
 // It leaves the platform layer to the program that loads it.
 #include "rtl/ui/resources.h"

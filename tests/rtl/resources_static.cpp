@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A static library whose embedded resources are kept only by its anchor.
 #include "rtl/ui/resources.h"
 

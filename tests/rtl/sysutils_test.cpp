@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Path, text and date helpers of the platform layer.
 #include <fcntl.h>
 #include <gtest/gtest.h>

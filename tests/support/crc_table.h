@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The classic table-driven CRC-32, one table lookup per byte: the reference
 // the checksum is tested against and timed beside. Header-only, so that the
 // benchmarks can use it without the test library.

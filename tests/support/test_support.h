@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers shared by the test suites: fresh temporary folders and small file
 // utilities. Tests work on real files; nothing here mocks the file system.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgetsets/console/console_widgetset.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A widgetset for terminals and pipes. It draws a form or message box as
 // text (the title, the labels top to bottom then left to right, images left
 // out), lists the buttons with a key for each ("[Y]es  [N]o  [C]ancel", the

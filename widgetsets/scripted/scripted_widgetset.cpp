@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "widgetsets/scripted/scripted_widgetset.h"
 
 #include "rtl/core/sysutils.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A widgetset that answers from a script instead of a user: tests queue the
 // answers a user would give, and programs that decide for themselves queue
 // their own. It records every form and message box shown, with the captions

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GetExpandedNameA: the name an SZDD file records for its expanded form.
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LZ expansion library: expands files made by the DOS/Windows COMPRESS tool
 // ("SZDD" format) and tells the name such a file records for its expanded form.
 #pragma once

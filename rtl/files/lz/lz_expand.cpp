@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LZCopy: SZDD expansion, or a plain copy of anything that is not compressed.
 
 #include <fcntl.h>

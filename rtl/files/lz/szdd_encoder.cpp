@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SZDDCompress: greedy LZ77 with hash chains over the SZDD window.
 
 #include "rtl/files/lz/szdd_encoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An SZDD compressor (mode 'A'), for tests and tools that need compressed
 // input. Its output expands with LZCopy and with other SZDD expanders.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Layout of the SZDD format shared by the expander and the encoder.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "rtl/files/posix/dosattrib.h"
 
 #include <sys/xattr.h>

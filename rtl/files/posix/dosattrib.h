@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The user.DOSATTRIB extended attribute, where Samba and Wine keep the DOS
 // attribute bits that POSIX has no place for (hidden, system, archive).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FileGetAttr and FileSetAttr: read-only lives in the permission bits, the
 // directory bit in the file type, hidden/system/archive in user.DOSATTRIB.
 #include "rtl/files/posix/file_attr.h"

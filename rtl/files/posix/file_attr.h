@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Internals shared by the POSIX file services: name checks and the mapping of
 // a file's state to the DOS attribute word.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Date-times: TDateTime (local days since 1899-12-30) and the packed file
 // date-time (microseconds since 1970-01-01 UTC).
 //

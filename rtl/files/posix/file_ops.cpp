@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Directory, rename, delete and handle-level services.
 #include <fcntl.h>
 #include <stdio.h>

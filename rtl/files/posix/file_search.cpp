@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // FindFirst, FindNext and FindClose. A search reads its directory once, sorts
 // the names by byte value so that runs are repeatable, and looks each entry up
 // only when it is about to be returned.

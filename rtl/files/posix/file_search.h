@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Wild-card matching of the directory search.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the POSIX back end fixes for the whole platform layer: how an open
 // file is held and how names are spelt.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Modules on POSIX: a module is a loaded ELF object, known by its base address.
 #include <dlfcn.h>
 
