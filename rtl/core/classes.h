@@ -7,17 +7,29 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 namespace rtl {
 
 struct TClassInfo;  // rtl/typinfo.h
 
-// Base of every exception the platform layer raises.
+// Base of every exception the platform layer raises. A failure of the
+// system carries its reason (Code) and the file it concerns (FileName); other
+// failures leave both empty.
 class Exception : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit Exception(const std::string& Msg) : std::runtime_error(Msg) {}
+  Exception(const std::string& Msg, std::error_code Code, std::string FileName = std::string())
+      : std::runtime_error(Msg), FCode(Code), FFileName(std::move(FileName)) {}
   std::string Message() const { return what(); }
+  const std::error_code& Code() const { return FCode; }
+  const std::string& FileName() const { return FFileName; }
+
+ private:
+  std::error_code FCode;
+  std::string FFileName;
 };
 
 class EConvertError : public Exception {
@@ -28,7 +40,9 @@ class EOutOfMemory : public Exception {
 };
 class EInOutError : public Exception {
  public:
-  EInOutError(const std::string& Msg, int Code) : Exception(Msg), ErrorCode(Code) {}
+  EInOutError(const std::string& Msg, int Code, std::string FileName = std::string())
+      : Exception(Msg, std::error_code(Code, std::generic_category()), std::move(FileName)),
+        ErrorCode(Code) {}
   int ErrorCode;
 };
 class EStreamError : public Exception {

@@ -20,7 +20,8 @@ void TBlockFile::AssignFile(const std::string& FileName) {
 }
 
 void TBlockFile::Fail(const char* What, int Code) const {
-  throw EInOutError(std::string(What) + " \"" + FFileName + "\". " + detail::ErrorText(Code), Code);
+  throw EInOutError(std::string(What) + " \"" + FFileName + "\". " + detail::ErrorText(Code), Code,
+                    FFileName);
 }
 
 void TBlockFile::Open(bool Create, int64_t RecSize, const char* What) {

@@ -29,6 +29,10 @@ std::string OpenMessage(const char* What, const std::string& FileName, int Code)
   return std::string(What) + " " + Quoted(FileName) + ". " + detail::ErrorText(Code);
 }
 
+std::error_code Sys(int Code) {
+  return {Code, std::generic_category()};
+}
+
 int OpenFlags(uint32_t Mode) {
   switch (Mode & 3) {
     case fmOpenRead:
@@ -155,17 +159,32 @@ void CopyByReadWrite(TFileStream& Source, TFileStream& Dest, int64_t Count, size
 TFileStream::TFileStream(const std::string& FileName, uint32_t Mode) : FFileName(FileName) {
   if ((Mode & fmCreate) == fmCreate) {
     FHandle = detail::OpenForCreate(FileName, &FCreated);
-    if (FHandle < 0) throw EFCreateError(OpenMessage("Cannot create file", FileName, errno));
+    if (FHandle < 0)
+      throw EFCreateError(OpenMessage("Cannot create file", FileName, errno), Sys(errno), FileName);
     return;
   }
   const int Flags = OpenFlags(Mode);
-  if (Flags < 0) throw EFOpenError(OpenMessage("Cannot open file", FileName, EINVAL));
+  if (Flags < 0)
+    throw EFOpenError(OpenMessage("Cannot open file", FileName, EINVAL), Sys(EINVAL), FileName);
   FHandle = detail::OpenExisting(FileName, Flags, &FOpenedSize);
-  if (FHandle < 0) throw EFOpenError(OpenMessage("Cannot open file", FileName, errno));
+  if (FHandle < 0)
+    throw EFOpenError(OpenMessage("Cannot open file", FileName, errno), Sys(errno), FileName);
 }
 
 TFileStream::~TFileStream() {
   if (FHandle >= 0) ::close(FHandle);
+}
+
+void TFileStream::Close() {
+  if (FHandle < 0) return;
+  // The descriptor is gone after close() whatever it returns.
+  const int Rc = ::close(FHandle);
+  FHandle = -1;
+  if (Rc != 0) {
+    const int Code = errno;
+    throw EWriteError("Cannot close " + Quoted(FFileName) + ". " + detail::ErrorText(Code),
+                      Sys(Code), FFileName);
+  }
 }
 
 int64_t TFileStream::GetSize() const {
@@ -200,7 +219,9 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count) {
   if (Count <= 0) return 0;
   int64_t N = detail::ReadFull(FHandle, Buffer, Count);
   if (N < 0) {
-    throw EReadError("Stream read error on " + Quoted(FFileName) + ". " + detail::ErrorText(errno));
+    const int Code = errno;
+    throw EReadError("Stream read error on " + Quoted(FFileName) + ". " + detail::ErrorText(Code),
+                     Sys(Code), FFileName);
   }
   return N;
 }
@@ -208,8 +229,9 @@ int64_t TFileStream::Read(void* Buffer, int64_t Count) {
 void TFileStream::Write(const void* Buffer, int64_t Count) {
   if (Count <= 0) return;
   if (!detail::WriteAll(FHandle, Buffer, Count)) {
-    throw EWriteError("Stream write error on " + Quoted(FFileName) + ". " +
-                      detail::ErrorText(errno));
+    const int Code = errno;
+    throw EWriteError("Stream write error on " + Quoted(FFileName) + ". " + detail::ErrorText(Code),
+                      Sys(Code), FFileName);
   }
 }
 

@@ -19,9 +19,10 @@ enum TSeekOrigin : uint8_t { soBeginning, soCurrent, soEnd };
 // share bits above the low two are accepted and ignored) or fmCreate (create
 // or truncate, write access, permissions 0666 less the umask). A file that
 // cannot be opened raises EFOpenError, one that cannot be created
-// EFCreateError; the message names the file and the system's reason. A
-// directory is never opened as a stream. The destructor closes the file and
-// ignores a failing close.
+// EFCreateError; the message names the file and the system's reason, which
+// the exception also carries (Code, FileName). A directory is never opened as
+// a stream. The destructor closes a file still open and ignores a failing
+// close; Close() reports it.
 class TFileStream : public TObject {
  public:
   TFileStream(const std::string& FileName, uint32_t Mode);
@@ -30,6 +31,11 @@ class TFileStream : public TObject {
 
   const std::string& FileName() const { return FFileName; }
   THandle Handle() const { return FHandle; }
+  // Closes the file now. A failing close raises EWriteError: on a network or
+  // quota-limited file system it is where a write that did not reach the
+  // disk shows, so a writer must not ignore it. The stream is closed
+  // afterwards in either case; closing twice does nothing.
+  void Close();
 
   // The file's current size in bytes (not the size it had when opened).
   int64_t GetSize() const;
