@@ -108,6 +108,7 @@ bool FindExact(const std::string& FileName, int32_t Mask, rtl::TSearchRec& Rec) 
 }  // namespace
 
 void TQuindle::Execute() {
+  FAbortRequest.store(false, std::memory_order_relaxed);
   // The listing and the run look the same files up; each file's stored
   // attribute bits are read once.
   rtl::TAttributeCache AttributeCache;
@@ -116,6 +117,11 @@ void TQuindle::Execute() {
   CopyFiles();
   FListed = false;
   Finished();
+}
+
+bool TQuindle::Aborted() {
+  if (FAbortRequest.exchange(false, std::memory_order_relaxed)) FAborted = true;
+  return FAborted;
 }
 
 void TQuindle::CopyFiles() {
@@ -128,7 +134,7 @@ void TQuindle::CopyFiles() {
   if (ClassifyTarget(TargetIsDir)) {
     FNewTargetsPlain = rtl::NewFilesFollowUmask(rtl::ExtractFilePath(FTargetFilename));
     const int Count = FSourceFilenames->Count();
-    for (int Entry = Count > 0 ? Count : 1; Entry >= 1 && !FAborted; --Entry) {
+    for (int Entry = Count > 0 ? Count : 1; Entry >= 1 && !Aborted(); --Entry) {
       FSrcSpec = Count > 0 ? (*FSourceFilenames)[Entry - 1] : std::string();
       if (!ProcessEntry(TargetIsDir)) return;  // an early ending: no final progress
     }
@@ -186,9 +192,9 @@ bool TQuindle::ProcessEntry(bool TargetIsDir) {
   }
   SearchGuard Guard(FSrcSearch);
   do {
-    if (FAborted) break;
+    if (Aborted()) break;
     HandleMatch(Mask, TargetIsDir);
-    if (FAborted) break;
+    if (Aborted()) break;
   } while (rtl::FindNext(FSrcSearch) == 0);
   return true;
 }
@@ -220,7 +226,7 @@ void TQuindle::HandleMatch(int32_t Mask, bool TargetIsDir) {
     }
     LookUpTarget();
     TgtFileExists();
-    if (FAborted || !FOverwriteIfExist) return;
+    if (Aborted() || !FOverwriteIfExist) return;
   }
   CopyOneFile();
 }

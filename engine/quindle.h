@@ -4,6 +4,7 @@
 // verify each copy by CRC-32, and reports everything through twenty events.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -77,6 +78,12 @@ class TQuindle : public rtl::TCommonDialog {
 
   // One complete, synchronous run over SourceFilenames into TargetFilename.
   void Execute();
+  // Asks the run in progress to stop, as a Cancel answer to the overwrite
+  // question does: it stops at its next test (before each entry, each match
+  // and each file), ends with Progress 100 and fires OnFinished. Safe to call
+  // from any handler, from another thread and from a signal handler. A
+  // request made before Execute starts is dropped.
+  void Abort() noexcept { FAbortRequest.store(true, std::memory_order_relaxed); }
 
   // Published properties.
   TQDAboutBox* About() const { return FAbout; }
@@ -146,6 +153,8 @@ class TQuindle : public rtl::TCommonDialog {
 
   // Copy run.
   void CopyFiles();
+  // FAborted, after taking in a pending Abort().
+  bool Aborted();
   bool ClassifyTarget(bool& TargetIsDir);
   bool ProcessEntry(bool TargetIsDir);
   void HandleMatch(int32_t Mask, bool TargetIsDir);
@@ -189,6 +198,8 @@ class TQuindle : public rtl::TCommonDialog {
   void ReportError(const TNotifyEvent& Handler, const std::string& Text);
 
   bool FAborted = false;
+  // An Abort() not yet seen by the run.
+  std::atomic<bool> FAbortRequest{false};
   bool FListed = false;
   TCopyType FTransferType = ctStream;
   bool FMakeTgtDir = false;

@@ -12,6 +12,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "copy_run_fixture.h"
@@ -344,6 +345,44 @@ TEST_F(CopyRun, DeclinedOverwritesSkipTheFileAndTheRunGoesOn) {
     EXPECT_EQ(ReadFile(Out("z.txt")), "new");
     EXPECT_EQ(Q.OverwriteIfExist(), C.Overwritten);
   }
+}
+
+// Abort() ends the run at its next test, the way a Cancel answer does: the
+// final progress and OnFinished still come, and nothing after the test runs.
+TEST_F(CopyRun, AbortStopsAtTheNextTestAndEndsLikeACancel) {
+  struct Case {
+    const char* Where;  // the handler that calls Abort
+    Lines Copied;       // the files that reach the target
+  } Cases[] = {
+      {"OnStart", {}},
+      {"OnBeforeCopyFile", {"x.txt"}},
+      {"OnAfterCopyFile", {"x.txt"}},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Where);
+    for (const char* N : {"x.txt", "y.txt", "z.txt"}) {
+      WriteFile(Src(N), N);
+      rtl::DeleteFile(Out(N));
+    }
+    Rec.Reset();
+    bool Once = false;
+    Rec.On(C.Where, [&] {
+      if (!std::exchange(Once, true)) Q.Abort();
+    });
+    Setup({Src("*.txt")}, Dir / "out/");
+    const Lines Events = Run();
+    EXPECT_EQ(Events.back(), "OnFinished");
+    EXPECT_TRUE(EndedWithFullProgress());
+    for (const char* N : {"x.txt", "y.txt", "z.txt"}) {
+      const bool Expected = std::find(C.Copied.begin(), C.Copied.end(), N) != C.Copied.end();
+      EXPECT_EQ(rtl::FileExists(Out(N)), Expected) << N;
+    }
+  }
+  // A request made while no run is going on is dropped; the next run copies.
+  Rec.Reset();
+  Q.Abort();
+  Run();
+  for (const char* N : {"x.txt", "y.txt", "z.txt"}) EXPECT_TRUE(rtl::FileExists(Out(N))) << N;
 }
 
 TEST_F(CopyRun, HandlerExceptionLeavesExecuteAndKeepsTheListingUntilARunCompletes) {
