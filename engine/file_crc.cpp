@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <barrier>
-#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,6 +15,7 @@
 
 #include "engine/quindle.h"
 #include "rtl/core/memory.h"
+#include "rtl/files/handles.h"
 
 namespace quindle {
 
@@ -50,8 +50,9 @@ class TRoundReader {
   void Run(size_t K) {
     do {
       TChunk& C = FChunks[K];
-      C.Got =
-          rtl::FileReadAt(FFile, FBuffers[K], kChunk, FOffset + static_cast<int64_t>(K) * kChunk);
+      std::error_code Error;
+      C.Got = static_cast<int32_t>(rtl::ReadAt(FFile, FBuffers[K], kChunk,
+                                               FOffset + static_cast<int64_t>(K) * kChunk, Error));
       C.Crc = C.Got > 0 ? libdeflate_crc32(0, FBuffers[K], static_cast<size_t>(C.Got)) : 0;
       FBarrier.arrive_and_wait();
     } while (!FDone);
@@ -161,7 +162,8 @@ class TBuffers {
 // nothing, its writers having closed it.
 bool ChecksumInTurn(rtl::THandle File, void* Buffer, uint32_t& Crc) {
   for (;;) {
-    const int32_t N = rtl::FileRead(File, Buffer, kChunk);
+    std::error_code Error;
+    const int64_t N = rtl::ReadFull(File, Buffer, kChunk, Error);
     if (N <= 0) return N == 0;
     Crc = libdeflate_crc32(Crc, Buffer, static_cast<size_t>(N));
   }
@@ -179,17 +181,17 @@ std::string FileCRC(const std::string& FileName, unsigned Readers) {
   std::string Result = "Error";
   TBuffers Buffers;
   if (!Buffers.Obtain(std::max(Readers, 1u))) return Result;
-  const rtl::THandle F = rtl::FileOpen(FileName, rtl::fmOpenRead);
-  if (F < 0) return Result;
+  rtl::TFileHandle F;
+  if (rtl::OpenFile(FileName, rtl::TAccess::Read, F)) return Result;
   // The first chunk alone: most files end within it.
-  const int32_t N = rtl::FileReadAt(F, Buffers.List()[0], kChunk, 0);
+  std::error_code Error;
+  const auto N = static_cast<int32_t>(rtl::ReadAt(F.Get(), Buffers.List()[0], kChunk, 0, Error));
   uint32_t Crc = N > 0 ? libdeflate_crc32(0, Buffers.List()[0], static_cast<size_t>(N)) : 0;
   bool Ok;
-  if (N < 0 && errno == ESPIPE)
-    Ok = ChecksumInTurn(F, Buffers.List()[0], Crc);
+  if (N < 0 && Error == std::errc::invalid_seek)
+    Ok = ChecksumInTurn(F.Get(), Buffers.List()[0], Crc);
   else
-    Ok = N >= 0 && (N < kChunk || ChecksumInRounds(F, Buffers.List(), N, Crc));
-  rtl::FileClose(F);
+    Ok = N >= 0 && (N < kChunk || ChecksumInRounds(F.Get(), Buffers.List(), N, Crc));
   if (Ok) Result = rtl::IntToHex(Crc, 8);
   return Result;
 }

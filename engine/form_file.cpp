@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "engine/form_file.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
+#include <random>
 
 #include "rtl/core/form_reader.h"
 #include "rtl/core/form_writer.h"
+#include "rtl/files/handles.h"
 
 namespace quindle {
 
@@ -54,8 +51,44 @@ void CopyPublished(const rtl::TObject& Source, rtl::TObject& Dest, const TClassI
   }
 }
 
-std::string SystemReason(int Error) {
-  return std::strerror(Error);
+// Writes Text to a new file beside Path and puts it in Path's place once it
+// is complete and on the disk, so that a failure (a full disk, a killed
+// process) leaves the old file as it was. The new file keeps the old one's
+// permissions.
+void ReplaceWithText(const std::string& Path, const std::string& Text, uint32_t Permissions) {
+  std::random_device Seed;
+  std::string Temp;
+  rtl::TFileHandle File;
+  std::error_code Error;
+  for (int Attempt = 0; Attempt < 100; ++Attempt) {
+    Temp = rtl::ExtractFilePath(Path) + "." + rtl::ExtractFileName(Path) + "." +
+           rtl::IntToHex(Seed(), 8) + ".tmp";
+    Error = rtl::CreateFile(Temp, rtl::TCreateMode::Exclusive, File, nullptr, Permissions);
+    if (Error != std::errc::file_exists) break;
+  }
+  if (Error)
+    throw rtl::EFCreateError(rtl::FileErrorText("Cannot create file", Path, Error), Error, Path);
+  Error = rtl::WriteAll(File.Get(), Text.data(), static_cast<int64_t>(Text.size()));
+  if (!Error) Error = rtl::SyncData(File.Get());
+  if (const std::error_code Closed = File.Close(); !Error) Error = Closed;
+  if (!Error) Error = rtl::ReplaceFile(Temp, Path);
+  if (Error) {
+    rtl::DeleteFile(Temp);
+    throw rtl::EWriteError(rtl::FileErrorText("Cannot write file", Path, Error), Error, Path);
+  }
+}
+
+// Writes Text straight into what Path names: a device or a FIFO, which has
+// no old content to keep and must not be replaced by a file.
+void WriteInPlace(const std::string& Path, const std::string& Text) {
+  rtl::TFileHandle File;
+  std::error_code Error = rtl::CreateFile(Path, rtl::TCreateMode::Truncate, File);
+  if (Error)
+    throw rtl::EFCreateError(rtl::FileErrorText("Cannot create file", Path, Error), Error, Path);
+  Error = rtl::WriteAll(File.Get(), Text.data(), static_cast<int64_t>(Text.size()));
+  if (const std::error_code Closed = File.Close(); !Error) Error = Closed;
+  if (Error)
+    throw rtl::EWriteError(rtl::FileErrorText("Cannot write file", Path, Error), Error, Path);
 }
 
 }  // namespace
@@ -129,24 +162,30 @@ void ReadQuindleForm(TQuindle& Quindle, const std::string& Text, const std::stri
 
 void SaveQuindleForm(const TQuindle& Quindle, const std::string& Path) {
   const std::string Text = WriteQuindleForm(Quindle);
-  std::ofstream Out(Path, std::ios::binary | std::ios::trunc);
-  if (!Out) throw rtl::EFCreateError("Cannot create file \"" + Path + "\". " + SystemReason(errno));
-  Out.write(Text.data(), static_cast<std::streamsize>(Text.size()));
-  Out.close();
-  if (!Out) throw rtl::EWriteError("Cannot write file \"" + Path + "\". " + SystemReason(errno));
+  rtl::TFileInfo Old;
+  const bool Exists = !rtl::GetFileInfo(Path, Old);
+  if (Exists && Old.Kind == rtl::TFileKind::Other)
+    WriteInPlace(Path, Text);
+  else
+    ReplaceWithText(Path, Text, Exists ? Old.Permissions : 0666);
 }
 
 void LoadQuindleForm(TQuindle& Quindle, const std::string& Path) {
-  std::error_code Ignored;
-  const bool IsDir = std::filesystem::is_directory(Path, Ignored);
-  std::ifstream In(Path, std::ios::binary);
-  if (!In || IsDir)
-    throw rtl::EFOpenError("Cannot open file \"" + Path + "\". " +
-                           SystemReason(IsDir ? EISDIR : errno));
-  std::ostringstream Text;
-  Text << In.rdbuf();
-  if (In.bad()) throw rtl::EReadError("Cannot read file \"" + Path + "\". " + SystemReason(errno));
-  ReadQuindleForm(Quindle, Text.str(), Path);
+  rtl::TFileHandle File;
+  if (std::error_code E = rtl::OpenFile(Path, rtl::TAccess::Read, File))
+    throw rtl::EFOpenError(rtl::FileErrorText("Cannot open file", Path, E), E, Path);
+  std::string Text;
+  constexpr int64_t kChunk = 64 * 1024;
+  for (;;) {
+    const size_t Had = Text.size();
+    Text.resize(Had + kChunk);
+    std::error_code E;
+    const int64_t Got = rtl::ReadFull(File.Get(), Text.data() + Had, kChunk, E);
+    if (Got < 0) throw rtl::EReadError(rtl::FileErrorText("Cannot read file", Path, E), E, Path);
+    Text.resize(Had + static_cast<size_t>(Got));
+    if (Got < kChunk) break;
+  }
+  ReadQuindleForm(Quindle, Text, Path);
 }
 
 }  // namespace quindle

@@ -7,13 +7,11 @@
 //
 // Type the key of a button (y, n, c), press Enter for Yes, type "esc" for
 // Cancel, or end the input (Ctrl-D) to close the dialog.
-#include <sys/stat.h>
-
-#include <ctime>
 #include <iostream>
 #include <string>
 
 #include "dialogs/overwrite_dialog.h"
+#include "rtl/files/fileutils.h"
 #include "widgetsets/console/console_widgetset.h"
 
 namespace {
@@ -26,13 +24,13 @@ struct TFileFacts {
 
 TFileFacts Describe(const std::string& Path) {
   TFileFacts F;
-  F.Name = Path.substr(Path.find_last_of('/') + 1);
-  struct stat St {};
-  if (stat(Path.c_str(), &St) != 0) return F;
-  F.Size = std::to_string(St.st_size) + " bytes";
-  char Text[64];
-  std::strftime(Text, sizeof Text, "%x %X", std::localtime(&St.st_mtime));
-  F.Modified = std::string("modified on ") + Text;
+  F.Name = rtl::ExtractFileName(Path);
+  rtl::TSearchRec Rec;
+  const bool Found = rtl::FindFirst(Path, rtl::faAnyFile, Rec) == 0;
+  rtl::FindClose(Rec);
+  if (!Found) return F;
+  F.Size = rtl::IntToStr(Rec.Size) + " bytes";
+  F.Modified = "modified on " + rtl::DateTimeToStr(rtl::FileDateToDateTime(Rec.Time));
   return F;
 }
 

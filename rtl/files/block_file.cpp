@@ -1,13 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "rtl/files/block_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <limits>
-
-#include "rtl/files/streams.h"
 
 namespace rtl {
 
@@ -19,18 +13,19 @@ void TBlockFile::AssignFile(const std::string& FileName) {
   FFileName = FileName;
 }
 
-void TBlockFile::Fail(const char* What, int Code) const {
-  throw EInOutError(std::string(What) + " \"" + FFileName + "\". " + detail::ErrorText(Code), Code,
-                    FFileName);
+void TBlockFile::Fail(const char* What, const std::error_code& Error) const {
+  throw EInOutError(FileErrorText(What, FFileName, Error), Error.value(), FFileName);
 }
 
 void TBlockFile::Open(bool Create, int64_t RecSize, const char* What) {
   CloseFile();
-  if (RecSize <= 0) Fail(What, EINVAL);
+  if (RecSize <= 0) Fail(What, std::make_error_code(std::errc::invalid_argument));
   FCreated = false;
-  FHandle = Create ? detail::OpenForCreate(FFileName, &FCreated)
-                   : detail::OpenExisting(FFileName, O_RDONLY);
-  if (FHandle < 0) Fail(What, errno);
+  // Read-only: nothing a block file is opened for here writes its source.
+  const std::error_code E =
+      Create ? CreateFile(FFileName, TCreateMode::CreateOrTruncate, FHandle, &FCreated)
+             : OpenFile(FFileName, TAccess::Read, FHandle);
+  if (E) Fail(What, E);
   FRecSize = RecSize;
 }
 
@@ -43,30 +38,31 @@ void TBlockFile::RewritFile(int64_t RecSize) {
 }
 
 int64_t TBlockFile::ByteCount(int64_t Count, const char* What) const {
-  if (FHandle < 0) Fail(What, EBADF);
-  if (Count < 0 || Count > std::numeric_limits<int64_t>::max() / FRecSize) Fail(What, EINVAL);
+  if (!IsOpen()) Fail(What, std::make_error_code(std::errc::bad_file_descriptor));
+  if (Count < 0 || Count > std::numeric_limits<int64_t>::max() / FRecSize)
+    Fail(What, std::make_error_code(std::errc::invalid_argument));
   return Count * FRecSize;
 }
 
 int64_t TBlockFile::BlockRead(void* Buf, int64_t Count) {
   const int64_t Bytes = ByteCount(Count, "Read error on");
-  const int64_t Got = detail::ReadFull(FHandle, Buf, Bytes);
-  if (Got < 0) Fail("Read error on", errno);
+  std::error_code E;
+  const int64_t Got = ReadFull(FHandle.Get(), Buf, Bytes, E);
+  if (Got < 0) Fail("Read error on", E);
   return Got / FRecSize;
 }
 
 void TBlockFile::BlockWrite(const void* Buf, int64_t Count) {
   const int64_t Bytes = ByteCount(Count, "Write error on");
-  if (!detail::WriteAll(FHandle, Buf, Bytes)) Fail("Write error on", errno);
+  if (std::error_code E = WriteAll(FHandle.Get(), Buf, Bytes)) Fail("Write error on", E);
 }
 
 bool TBlockFile::CloseFile() {
-  if (FHandle < 0) return true;
-  // The descriptor is gone after close() whatever it returns, EINTR included,
-  // so it is never closed twice.
-  const bool Ok = ::close(FHandle) == 0;
-  FHandle = -1;
-  return Ok;
+  return !FHandle.Close();
+}
+
+void TBlockFile::Close() {
+  if (std::error_code E = FHandle.Close()) Fail("Cannot close", E);
 }
 
 }  // namespace rtl

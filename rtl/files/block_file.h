@@ -8,11 +8,13 @@
 
 #include "rtl/core/classes.h"
 #include "rtl/files/fileutils.h"
+#include "rtl/files/handles.h"
 
 namespace rtl {
 
-// Every failure raises EInOutError carrying the errno value as ErrorCode, so
-// handlers that catch rtl::Exception catch block-file and stream failures alike.
+// Every failure raises EInOutError carrying the system's error number as
+// ErrorCode (and the reason as Code()), so handlers that catch rtl::Exception
+// catch block-file and stream failures alike.
 class TBlockFile : public TObject {
  public:
   TBlockFile() = default;
@@ -40,9 +42,12 @@ class TBlockFile : public TObject {
   // the system reported a failure on closing (the descriptor is released all
   // the same); callers that must not lose data can test it.
   bool CloseFile();
+  // The same, raising EInOutError when the close fails, as the other
+  // operations do; for writers that report failures by exception.
+  void Close();
 
-  THandle Handle() const { return FHandle; }
-  bool IsOpen() const { return FHandle >= 0; }
+  THandle Handle() const { return FHandle.Get(); }
+  bool IsOpen() const { return FHandle.IsOpen(); }
   // True when the last RewritFile made a new file, rather than truncating one
   // that existed.
   bool Created() const { return FCreated; }
@@ -53,10 +58,10 @@ class TBlockFile : public TObject {
   void Open(bool Create, int64_t RecSize, const char* What);
   // Count records in bytes; raises when the file is closed or Count is out of range.
   int64_t ByteCount(int64_t Count, const char* What) const;
-  [[noreturn]] void Fail(const char* What, int Code) const;
+  [[noreturn]] void Fail(const char* What, const std::error_code& Error) const;
 
   std::string FFileName;
-  THandle FHandle = -1;
+  TFileHandle FHandle;
   int64_t FRecSize = 128;
   bool FCreated = false;
 };

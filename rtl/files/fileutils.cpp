@@ -3,7 +3,9 @@
 // file-system calls live in the back end.
 #include "rtl/files/fileutils.h"
 
-#include <atomic>
+#include <limits>
+
+#include "rtl/files/handles.h"
 
 namespace rtl {
 namespace {
@@ -38,6 +40,30 @@ std::string ExtractFileDir(const std::string& FileName) {
   if (Dir.size() > 1 && IsPathDelimiter(Dir.back()) && !EndsPart(Dir[Dir.size() - 2]))
     Dir.pop_back();
   return Dir;
+}
+
+THandle FileOpen(const std::string& FileName, uint32_t Mode) {
+  static constexpr TAccess kAccess[] = {TAccess::Read, TAccess::Write, TAccess::ReadWrite};
+  if ((Mode & 3) == 3) return InvalidHandle;
+  TFileHandle Handle;
+  if (OpenFile(FileName, kAccess[Mode & 3], Handle)) return InvalidHandle;
+  return Handle.Release();
+}
+
+int32_t FileRead(THandle Handle, void* Buffer, int32_t Count) {
+  if (Count < 0 || (Buffer == nullptr && Count > 0)) return -1;
+  std::error_code Error;
+  return static_cast<int32_t>(ReadFull(Handle, Buffer, Count, Error));
+}
+
+int32_t FileReadAt(THandle Handle, void* Buffer, int32_t Count, int64_t Offset) {
+  if (Count < 0 || (Buffer == nullptr && Count > 0)) return -1;
+  std::error_code Error;
+  return static_cast<int32_t>(ReadAt(Handle, Buffer, Count, Offset, Error));
+}
+
+void FileClose(THandle Handle) {
+  TFileHandle(Handle).Close();
 }
 
 }  // namespace rtl

@@ -8,10 +8,9 @@
 
 #include "rtl/core/classes.h"
 #include "rtl/files/fileutils.h"
+#include "rtl/files/handles.h"
 
 namespace rtl {
-
-enum TSeekOrigin : uint8_t { soBeginning, soCurrent, soEnd };
 
 // A file opened by name, read and written at a current position.
 //
@@ -30,7 +29,7 @@ class TFileStream : public TObject {
   std::string ClassName() const override { return "TFileStream"; }
 
   const std::string& FileName() const { return FFileName; }
-  THandle Handle() const { return FHandle; }
+  THandle Handle() const { return FHandle.Get(); }
   // Closes the file now. A failing close raises EWriteError: on a network or
   // quota-limited file system it is where a write that did not reach the
   // disk shows, so a writer must not ignore it. The stream is closed
@@ -67,7 +66,7 @@ class TFileStream : public TObject {
 
  private:
   std::string FFileName;
-  THandle FHandle = -1;
+  TFileHandle FHandle;
   int64_t FOpenedSize = -1;
   bool FCreated = false;
 };
@@ -75,26 +74,6 @@ class TFileStream : public TObject {
 namespace detail {
 
 constexpr size_t kCopyBufferSize = 1 << 20;
-
-// Reads until Count bytes or the end of the file, retrying interrupted and
-// partial reads. The bytes read, or -1 with errno set.
-int64_t ReadFull(THandle Handle, void* Buffer, int64_t Count);
-// Writes all Count bytes, retrying interrupted and partial writes. False with
-// errno set on failure.
-bool WriteAll(THandle Handle, const void* Buffer, int64_t Count);
-// The system's text for an errno value.
-std::string ErrorText(int Code);
-
-// Opens an existing file for Flags' access without ever waiting: a FIFO with
-// no writer must not hang the caller. A directory is refused (EISDIR). The
-// descriptor, or -1 with errno set. Size, when given, receives the file's size.
-THandle OpenExisting(const std::string& FileName, int Flags, int64_t* Size = nullptr);
-// Creates a file or truncates an existing one for writing, without waiting
-// for a FIFO's reader, and without writing through a dangling symbolic link
-// (which would create a file wherever the link points): that is refused with
-// ENOENT. The descriptor, or -1 with errno set. Created, when given, tells
-// whether the file is new.
-THandle OpenForCreate(const std::string& FileName, bool* Created = nullptr);
 
 // The buffered half of CopyFrom: copies Count bytes between the current
 // positions through a buffer of BufferSize bytes, with CopyFrom's errors.

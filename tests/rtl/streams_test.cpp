@@ -8,9 +8,12 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "rtl/core/memory.h"
+#include "rtl/files/block_file.h"
+#include "rtl/files/fault_injection.h"
 #include "support/test_support.h"
 
 #ifdef __SANITIZE_ADDRESS__
@@ -186,3 +189,31 @@ TEST(Memory, AllocMemIsZeroFilledAndFailuresRaise) {
 }
 
 }  // namespace
+
+// A close that fails is where a write that never reached the disk shows (a
+// network or quota-limited file system): a writer is told, not left to
+// believe the data is safe.
+TEST(FileStream, AFailingCloseIsReportedWithItsReason) {
+  TempDir Dir;
+  const std::error_code Quota = std::make_error_code(std::errc::no_space_on_device);
+  rtl::detail::SetFaultHook(
+      [&](rtl::detail::TFaultOp Op) -> std::optional<rtl::detail::TFaultAction> {
+        if (Op == rtl::detail::TFaultOp::Close) return rtl::detail::TFaultAction{Quota};
+        return std::nullopt;
+      });
+  TFileStream Stream(Dir / "t", rtl::fmCreate);
+  Stream.Write("data", 4);
+  try {
+    Stream.Close();
+    ADD_FAILURE() << "the failed close passed unnoticed";
+  } catch (const rtl::EWriteError& E) {
+    EXPECT_EQ(E.Code(), Quota);
+    EXPECT_EQ(E.FileName(), Dir / "t");
+  }
+  EXPECT_NO_THROW(Stream.Close());  // closed all the same: a second close does nothing
+  rtl::TBlockFile Block;
+  Block.AssignFile(Dir / "b");
+  Block.RewritFile(1);
+  EXPECT_FALSE(Block.CloseFile());
+  rtl::detail::SetFaultHook(nullptr);
+}

@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: MIT
 // LZCopy: SZDD expansion, or a plain copy of anything that is not compressed.
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <new>
 
+#include "rtl/files/handles.h"
 #include "rtl/files/lz/lz.h"
 #include "rtl/files/lz/szdd_format.h"
 
@@ -25,48 +22,34 @@ constexpr size_t kOutputSize = 256 * 1024;
 // fixed-size match copy.
 constexpr size_t kOutputSlack = kMaxGroupOutput + kMaxMatch;
 
-// Reads with EINTR retried. Returns the count, 0 at the end, -1 on failure.
-ssize_t ReadSome(int fd, uint8_t* buf, size_t count) {
-  for (;;) {
-    ssize_t n = ::read(fd, buf, count);
-    if (n >= 0 || errno != EINTR) return n;
-  }
+// A handle that is not open for that direction fails with "bad file
+// descriptor": that is a bad handle, not a failing disk.
+int64_t ReadError(const std::error_code& E) {
+  return E == std::errc::bad_file_descriptor ? LZERROR_BADINHANDLE : LZERROR_READ;
 }
-
-// Writes all of buf, across short writes and EINTR.
-bool WriteAll(int fd, const uint8_t* buf, size_t count) {
-  while (count > 0) {
-    ssize_t n = ::write(fd, buf, count);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    buf += n;
-    count -= static_cast<size_t>(n);
-  }
-  return true;
+int64_t WriteError(const std::error_code& E) {
+  return E == std::errc::bad_file_descriptor ? LZERROR_BADOUTHANDLE : LZERROR_WRITE;
 }
 
 // The source, read through one large buffer.
 class Input {
  public:
-  Input(int fd, uint8_t* buf) : fd_(fd), buf_(buf) {}
+  Input(THandle fd, uint8_t* buf) : fd_(fd), buf_(buf) {}
 
-  // Makes at least `want` bytes available unless the stream ends first.
-  // Returns the number available, or -1 on a read failure.
-  ssize_t Fill(size_t want) {
-    if (size_t(end_ - pos_) >= want || eof_) return end_ - pos_;
+  // Makes at least `want` bytes available unless the stream ends first,
+  // filling the buffer. Returns the number available, or an LZERROR_ value.
+  int64_t Fill(size_t want) {
+    if (size_t(end_ - pos_) >= want || eof_) return int64_t(end_ - pos_);
     size_t kept = end_ - pos_;
     std::memmove(buf_, buf_ + pos_, kept);
     pos_ = 0;
     end_ = kept;
-    while (end_ < want && !eof_) {
-      ssize_t n = ReadSome(fd_, buf_ + end_, kInputSize - end_);
-      if (n < 0) return -1;
-      if (n == 0) eof_ = true;
-      end_ += static_cast<size_t>(n);
-    }
-    return end_ - pos_;
+    std::error_code error;
+    const int64_t n = ReadFull(fd_, buf_ + end_, int64_t(kInputSize - end_), error);
+    if (n < 0) return ReadError(error);
+    eof_ = size_t(n) < kInputSize - end_;
+    end_ += size_t(n);
+    return int64_t(end_ - pos_);
   }
   const uint8_t* Data() const { return buf_ + pos_; }
   const uint8_t* End() const { return buf_ + end_; }
@@ -74,7 +57,7 @@ class Input {
   void ConsumeTo(const uint8_t* p) { pos_ = p - buf_; }
 
  private:
-  int fd_;
+  THandle fd_;
   uint8_t* buf_;
   size_t pos_ = 0;
   size_t end_ = 0;
@@ -84,7 +67,7 @@ class Input {
 // The output area: [window of 4096 bytes][pending output][slack].
 class Output {
  public:
-  Output(int fd, uint8_t* buf) : cur(buf + kWindowSize), fd_(fd), buf_(buf) {
+  Output(THandle fd, uint8_t* buf) : cur(buf + kWindowSize), fd_(fd), buf_(buf) {
     std::memset(buf_, kFill, kWindowSize);
   }
 
@@ -94,20 +77,22 @@ class Output {
   // Window position of the byte at p, as the format numbers them.
   uint32_t PosOf(const uint8_t* p) const { return uint32_t(p - buf_) + bias_; }
 
-  bool Flush() {
+  // 0, or an LZERROR_ value.
+  int64_t Flush() {
     size_t pending = cur - (buf_ + kWindowSize);
-    if (pending == 0) return true;
-    if (!WriteAll(fd_, buf_ + kWindowSize, pending)) return false;
+    if (pending == 0) return 0;
+    if (std::error_code e = WriteAll(fd_, buf_ + kWindowSize, int64_t(pending)))
+      return WriteError(e);
     written_ += static_cast<int64_t>(pending);
     bias_ += static_cast<uint32_t>(pending);
     std::memmove(buf_, cur - kWindowSize, kWindowSize);
     cur = buf_ + kWindowSize;
-    return true;
+    return 0;
   }
   int64_t Written() const { return written_; }
 
  private:
-  int fd_;
+  THandle fd_;
   uint8_t* buf_;
   uint32_t bias_ = kStartPos - kWindowSize;  // wraps; only the low 12 bits matter
   int64_t written_ = 0;
@@ -173,9 +158,11 @@ const uint8_t* DecodeTail(Output& out, const uint8_t* in, const uint8_t* inEnd) 
 
 int64_t Expand(Input& in, Output& out) {
   for (;;) {
-    if (out.cur >= out.Limit() && !out.Flush()) return LZERROR_WRITE;
-    ssize_t avail = in.Fill(kMaxGroupInput);
-    if (avail < 0) return LZERROR_READ;
+    if (out.cur >= out.Limit()) {
+      if (int64_t failed = out.Flush()) return failed;
+    }
+    int64_t avail = in.Fill(kMaxGroupInput);
+    if (avail < 0) return avail;
     if (avail == 0) break;
     if (size_t(avail) >= kMaxGroupInput) {
       in.ConsumeTo(DecodeFast(out, in.Data(), in.End()));
@@ -183,29 +170,30 @@ int64_t Expand(Input& in, Output& out) {
       in.ConsumeTo(DecodeTail(out, in.Data(), in.End()));
     }
   }
-  if (!out.Flush()) return LZERROR_WRITE;
+  if (int64_t failed = out.Flush()) return failed;
   return out.Written();
 }
 
 // Copies what is buffered and the rest of the source unchanged; buf (the input
 // buffer) is reused once its content has been written.
-int64_t CopyPlain(Input& in, uint8_t* buf, int source, int target) {
+int64_t CopyPlain(Input& in, uint8_t* buf, THandle source, THandle target) {
   int64_t total = in.End() - in.Data();
-  if (!WriteAll(target, in.Data(), size_t(total))) return LZERROR_WRITE;
+  if (std::error_code e = WriteAll(target, in.Data(), total)) return WriteError(e);
   for (;;) {
-    ssize_t n = ReadSome(source, buf, kInputSize);
-    if (n < 0) return LZERROR_READ;
+    std::error_code error;
+    const int64_t n = ReadFull(source, buf, int64_t(kInputSize), error);
+    if (n < 0) return ReadError(error);
     if (n == 0) return total;
-    if (!WriteAll(target, buf, size_t(n))) return LZERROR_WRITE;
+    if (std::error_code e = WriteAll(target, buf, n)) return WriteError(e);
     total += n;
   }
 }
 
-int32_t CheckHandles(int source, int target) {
-  int flags = ::fcntl(source, F_GETFL);
-  if (flags < 0 || (flags & O_ACCMODE) == O_WRONLY) return LZERROR_BADINHANDLE;
-  flags = ::fcntl(target, F_GETFL);
-  if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY) return LZERROR_BADOUTHANDLE;
+// A handle that is not open at all is refused before anything is read.
+int32_t CheckHandles(THandle source, THandle target) {
+  TFileInfo info;
+  if (GetFileInfo(source, info)) return LZERROR_BADINHANDLE;
+  if (GetFileInfo(target, info)) return LZERROR_BADOUTHANDLE;
   return 0;
 }
 
@@ -216,8 +204,8 @@ int64_t LZCopy(THandle hSource, THandle hTarget) {
   std::unique_ptr<uint8_t[]> inBuf(new (std::nothrow) uint8_t[kInputSize]);
   if (!inBuf) return LZERROR_GLOBALLOC;
   Input in(hSource, inBuf.get());
-  ssize_t avail = in.Fill(kHeaderSize);
-  if (avail < 0) return LZERROR_READ;
+  int64_t avail = in.Fill(kHeaderSize);
+  if (avail < 0) return avail;
 
   const uint8_t* head = in.Data();
   bool magic = size_t(avail) >= kMagicSize && std::memcmp(head, kMagic, kMagicSize) == 0;

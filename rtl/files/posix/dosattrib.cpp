@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "rtl/files/fileutils.h"
+#include "rtl/files/posix/sys_call.h"
 
 namespace rtl::detail {
 
@@ -143,11 +144,11 @@ void ForgetDosAttrib(const struct stat& St) {
 int WriteDosAttrib(const std::string& FileName, uint32_t Attr) {
   int Rc;
   if (Attr == 0) {
-    Rc = removexattr(FileName.c_str(), kDosAttribName);
+    Rc = posix::RemoveXattr(FileName.c_str(), kDosAttribName);
     if (Rc != 0 && errno == ENODATA) return 0;
   } else {
     const std::string Text = FormatDosAttrib(Attr);
-    Rc = setxattr(FileName.c_str(), kDosAttribName, Text.data(), Text.size(), 0);
+    Rc = posix::SetXattr(FileName.c_str(), kDosAttribName, Text.data(), Text.size());
   }
   if (Rc == 0) return 0;
   return errno == ENOTSUP ? 0 : errno;

@@ -13,6 +13,7 @@
 
 #include "rtl/files/fileutils.h"
 #include "rtl/files/posix/dosattrib.h"
+#include "rtl/files/posix/sys_call.h"
 
 namespace rtl::posix {
 namespace {
@@ -60,7 +61,7 @@ int SetReadOnly(const std::string& FileName, const struct stat& St, bool ReadOnl
     NewMode = Mode | (Add & ~CurrentUmask());
   }
   if (NewMode == Mode) return 0;
-  return chmod(FileName.c_str(), NewMode) == 0 ? 0 : errno;
+  return posix::Chmod(FileName.c_str(), NewMode) == 0 ? 0 : errno;
 }
 
 int SetStoredBits(const std::string& FileName, const struct stat& St, uint32_t Attr) {

@@ -20,6 +20,7 @@
 
 #include "rtl/files/fileutils.h"
 #include "rtl/files/posix/file_attr.h"
+#include "rtl/files/posix/sys_call.h"
 
 namespace rtl {
 namespace {
@@ -70,7 +71,7 @@ int32_t FileSetDate(THandle Handle, int64_t Age) {
   Times[0].tv_nsec = UTIME_OMIT;
   Times[1].tv_sec = static_cast<time_t>(Secs);
   Times[1].tv_nsec = static_cast<long>((Age - Secs * kUsPerSec) * 1000);
-  return futimens(Handle, Times) == 0 ? 0 : errno;
+  return posix::FuTimens(Handle, Times) == 0 ? 0 : errno;
 }
 
 int64_t FileAge(const std::string& FileName) {

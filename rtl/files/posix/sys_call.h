@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+// The POSIX back end's gate to the system: the calls that open, read, write,
+// copy, close, sync, rename, delete, date and change attributes of files go
+// through these wrappers, which consult the fault-injection hook of the tests
+// (rtl/files/fault_injection.h) and otherwise make the call as it is.
+#pragma once
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <atomic>
+#include <cerrno>
+#include <optional>
+#include <system_error>
+
+#include "rtl/files/fault_injection.h"
+
+namespace rtl::posix {
+
+// Runs Call until it does not fail with EINTR; Call returns -1 with errno
+// set on failure, as system calls do.
+template <class F>
+auto RetryOnInterrupt(F Call) -> decltype(Call()) {
+  for (;;) {
+    auto Result = Call();
+    if (Result != -1 || errno != EINTR) return Result;
+  }
+}
+
+// errno as an error code.
+inline std::error_code LastError() {
+  return {errno, std::generic_category()};
+}
+
+inline std::error_code ErrorOf(int Code) {
+  return {Code, std::generic_category()};
+}
+
+namespace detail {
+extern std::atomic<bool> FaultHookSet;
+std::optional<rtl::detail::TFaultAction> ConsultFaultHook(rtl::detail::TFaultOp Op);
+}  // namespace detail
+
+// The action the test hook asks for, if one is installed and asks.
+inline std::optional<rtl::detail::TFaultAction> Fault(rtl::detail::TFaultOp Op) {
+  if (!detail::FaultHookSet.load(std::memory_order_relaxed)) return std::nullopt;
+  return detail::ConsultFaultHook(Op);
+}
+
+int OpenAt(int Dir, const char* Name, int Flags, mode_t Mode = 0);
+ssize_t Read(int Fd, void* Buffer, size_t Count);
+ssize_t PRead(int Fd, void* Buffer, size_t Count, off_t Offset);
+ssize_t Write(int Fd, const void* Buffer, size_t Count);
+ssize_t CopyFileRange(int In, int Out, size_t Count);
+int Close(int Fd);
+int FDataSync(int Fd);
+int RenameAt2(const char* Old, const char* New, unsigned Flags);
+int Link(const char* Old, const char* New);
+int Unlink(const char* Name);
+int FuTimens(int Fd, const struct timespec Times[2]);
+int Chmod(const char* Name, mode_t Mode);
+int SetXattr(const char* Name, const char* Attr, const void* Value, size_t Size);
+int RemoveXattr(const char* Name, const char* Attr);
+
+}  // namespace rtl::posix
