@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "cli/progress_bar.h"
 
-#include <sys/ioctl.h>
-
 #include <algorithm>
 #include <ostream>
+
+#include "rtl/files/console.h"
 
 namespace quindle::cli {
 
@@ -74,10 +74,9 @@ void TProgressBar::Draw() {
   FShown = true;
 }
 
-int TerminalWidth(int Fd) {
-  winsize Size{};
-  if (ioctl(Fd, TIOCGWINSZ, &Size) == 0 && Size.ws_col > 0) return Size.ws_col;
-  return 80;
+int TerminalWidth() {
+  const int Columns = rtl::TerminalColumns(rtl::TStdStream::Error);
+  return Columns > 0 ? Columns : 80;
 }
 
 }  // namespace quindle::cli

@@ -35,7 +35,7 @@ class TProgressBar {
   std::string FName;
 };
 
-// The columns of the terminal on Fd, or 80 when it cannot be told.
-int TerminalWidth(int Fd);
+// The columns of the terminal on standard error, or 80 when it cannot be told.
+int TerminalWidth();
 
 }  // namespace quindle::cli

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "cli/run.h"
 
-#include <unistd.h>
-
 #include <exception>
 #include <iostream>
 
@@ -10,6 +8,7 @@
 #include "cli/progress_bar.h"
 #include "cli/trace.h"
 #include "engine/form_file.h"
+#include "rtl/files/console.h"
 
 namespace quindle::cli {
 
@@ -156,8 +155,8 @@ void TRunReporter::AfterCopy(const std::string& Src, const std::string& Tgt) {
 }
 
 int Execute(TQuindle& Quindle, const TCliOptions& O) {
-  const bool Terminal = isatty(STDERR_FILENO) == 1;
-  TProgressBar Bar(std::cerr, Terminal && !O.Quiet && !O.Trace, TerminalWidth(STDERR_FILENO));
+  const bool Terminal = rtl::IsTerminal(rtl::TStdStream::Error);
+  TProgressBar Bar(std::cerr, Terminal && !O.Quiet && !O.Trace, TerminalWidth());
   TTraceWriter Trace(std::cout);
   TTraceWriter* TraceOrNull = O.Trace ? &Trace : nullptr;
   rtl::TConsoleOptions Console;
