@@ -9,7 +9,7 @@ ifeq ($(SANITIZE),1)
   CMAKE_FLAGS += -DQUINDLE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 endif
 
-.PHONY: setup configure build test run format clean
+.PHONY: setup configure build test run format lint clean
 
 setup:
 	@scripts/setup
@@ -34,6 +34,16 @@ run: build
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# The checks CI makes besides the tests: formatting, the licence lines, and
+# clang-tidy with the checks of .clang-tidy on the libraries and programs.
+LINT_SOURCES = $(shell git ls-files 'rtl/*.cpp' 'engine/*.cpp' 'dialogs/*.cpp' 'cli/*.cpp' 'widgetsets/*.cpp' | grep -v /win32/)
+lint: setup
+	@git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+	@scripts/add_spdx.py --check
+	@cmake -S . -B $(BUILD) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target quindle_engine
+	@echo $(LINT_SOURCES) | xargs -n 4 -P $(JOBS) clang-tidy-14 -p $(BUILD) --quiet 2>/dev/null
 
 clean:
 	@rm -rf build build-sanitize

@@ -2,7 +2,7 @@
 // The terminal on POSIX.
 #include "rtl/files/console.h"
 
-#include <signal.h>
+#include <csignal>
 #include <sys/ioctl.h>
 #include <unistd.h>
 

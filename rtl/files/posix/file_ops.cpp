@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Directory, rename, delete and handle-level services.
 #include <fcntl.h>
-#include <stdio.h>
+#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 

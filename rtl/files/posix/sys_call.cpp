@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "rtl/files/posix/sys_call.h"
 
-#include <stdio.h>
+#include <cstdio>
 #include <sys/xattr.h>
 #include <unistd.h>
 
