@@ -115,16 +115,29 @@ TEST_F(FileAttributes, RoundTrip) {
 }
 
 TEST_F(FileAttributes, ReadOnlyIsThePermissionBits) {
-  ASSERT_EQ(chmod(Name.c_str(), 0644), 0);
-  ASSERT_EQ(rtl::FileSetAttr(Name, rtl::faReadOnly), 0);
-  struct stat St;
-  ASSERT_EQ(stat(Name.c_str(), &St), 0);
-  EXPECT_EQ(St.st_mode & 0777, 0444u);
-  const mode_t Old = umask(027);
-  EXPECT_EQ(rtl::FileSetAttr(Name, 0), 0);
+  // Setting read-only clears every write bit; clearing it gives back the
+  // owner's alone, whatever the umask, and no other bit moves.
+  struct Case {
+    mode_t Before, ReadOnly, Writable;
+  } Cases[] = {
+      {0666, 0444, 0644},
+      {0775, 0555, 0755},
+      {0600, 0400, 0600},
+      {0751, 0551, 0751},
+  };
+  const mode_t Old = umask(0);
+  for (const Case& C : Cases) {
+    SCOPED_TRACE(C.Before);
+    ASSERT_EQ(chmod(Name.c_str(), C.Before), 0);
+    ASSERT_EQ(rtl::FileSetAttr(Name, rtl::faReadOnly), 0);
+    struct stat St;
+    ASSERT_EQ(stat(Name.c_str(), &St), 0);
+    EXPECT_EQ(St.st_mode & 07777, C.ReadOnly);
+    EXPECT_EQ(rtl::FileSetAttr(Name, 0), 0);
+    ASSERT_EQ(stat(Name.c_str(), &St), 0);
+    EXPECT_EQ(St.st_mode & 07777, C.Writable);
+  }
   umask(Old);
-  ASSERT_EQ(stat(Name.c_str(), &St), 0);
-  EXPECT_EQ(St.st_mode & 0777, 0644u);  // group and other write are masked out
   ASSERT_EQ(chmod(Name.c_str(), 0200), 0);
   EXPECT_EQ(rtl::FileGetAttr(Name), 0);  // any write bit means writable
   // A stored read-only bit does not override the permissions.

@@ -24,24 +24,6 @@ constexpr uint32_t kStoredBits = faHidden | faSysFile | faArchive;
 constexpr uint32_t kForeignBits = ~uint32_t{0x3F};
 constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
 
-// The process umask, read without changing it (umask() can only be read by
-// setting it, which races with other threads creating files).
-mode_t CurrentUmask() {
-  mode_t Result = 022;
-  if (FILE* F = std::fopen("/proc/self/status", "re")) {
-    char Line[256];
-    while (std::fgets(Line, sizeof Line, F) != nullptr) {
-      unsigned Mask;
-      if (std::sscanf(Line, "Umask: %o", &Mask) == 1) {
-        Result = static_cast<mode_t>(Mask & 0777);
-        break;
-      }
-    }
-    std::fclose(F);
-  }
-  return Result;
-}
-
 // The name's last component, ignoring trailing separators ("dir/.x/" -> ".x").
 std::string_view LastComponent(std::string_view Name) {
   while (Name.size() > 1 && Name.back() == PathDelim) Name.remove_suffix(1);
@@ -49,17 +31,16 @@ std::string_view LastComponent(std::string_view Name) {
   return Slash == std::string_view::npos ? Name : Name.substr(Slash + 1);
 }
 
+// Read-only changes write bits only: setting it clears every write bit, and
+// clearing it gives back the owner's write bit alone, so that a file nobody
+// else could write before does not become writable by the group or others.
 int SetReadOnly(const std::string& FileName, const struct stat& St, bool ReadOnly) {
   const mode_t Mode = St.st_mode & 07777;
   mode_t NewMode = Mode;
-  if (ReadOnly) {
+  if (ReadOnly)
     NewMode = Mode & ~kWriteBits;
-  } else if ((Mode & kWriteBits) == 0) {
-    mode_t Add = S_IWUSR;
-    if (Mode & S_IRGRP) Add |= S_IWGRP;
-    if (Mode & S_IROTH) Add |= S_IWOTH;
-    NewMode = Mode | (Add & ~CurrentUmask());
-  }
+  else if ((Mode & kWriteBits) == 0)
+    NewMode = Mode | S_IWUSR;
   if (NewMode == Mode) return 0;
   return posix::Chmod(FileName.c_str(), NewMode) == 0 ? 0 : errno;
 }
