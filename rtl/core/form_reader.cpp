@@ -119,6 +119,7 @@ class TReader {
   TComponent& ChildComponent(TComponent& Parent, const TFormObject& Node);
   TComponent& CreateChild(const TFormObject& Node);
   void ReadProperty(TComponent& Instance, const TFormProperty& P);
+  void ReadPropertyPath(TComponent& Instance, const TFormProperty& P);
   void AssignValue(TObject& Obj, const TPropInfo& Prop, const TFormProperty& P);
   void AssignOrdinal(TObject& Obj, const TPropInfo& Prop, const TFormProperty& P);
   void ReadStrings(TObject& Obj, const TPropInfo& Prop, const TFormProperty& P);
@@ -174,6 +175,19 @@ TComponent& TReader::CreateChild(const TFormObject& Node) {
 }
 
 void TReader::ReadProperty(TComponent& Instance, const TFormProperty& P) {
+  // A setter that refuses a value (picture data that is no picture) is
+  // reported at the value's line like any other bad value.
+  try {
+    ReadPropertyPath(Instance, P);
+  } catch (const EParserError&) {
+    throw;
+  } catch (const Exception& E) {
+    Fail(P.Value.Line, P.Value.Column,
+         "Invalid value for property " + P.Name + ": " + std::string(E.what()));
+  }
+}
+
+void TReader::ReadPropertyPath(TComponent& Instance, const TFormProperty& P) {
   const std::vector<std::string> Path = SplitDotted(P.Name);
   TObject* Obj = &Instance;
   const TClassInfo* Info = Instance.ClassInfo();

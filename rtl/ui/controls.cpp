@@ -135,6 +135,12 @@ void TControl::SetParentComponent(TComponent* Value) {
   SetParent(W);
 }
 
+void TControl::SetAlign(TAlign Value) {
+  if (FAlign == Value) return;
+  FAlign = Value;
+  if (FParent != nullptr && !(ComponentState() & csReading)) FParent->Realign();
+}
+
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   SetLeft(ALeft);
   SetTop(ATop);
@@ -235,6 +241,54 @@ void TWinControl::SetTabOrder(int Value) {
 void TWinControl::Loaded() {
   TControl::Loaded();
   if (FPendingTabOrder >= 0) SetTabOrder(std::exchange(FPendingTabOrder, -1));
+  // Sizes and alignments were read in any order; the parent realigns last.
+  if (Parent() == nullptr) Realign();
+}
+
+void TWinControl::SetWidth(int Value) {
+  if (Value == Width()) return;
+  TControl::SetWidth(Value);
+  if (!(ComponentState() & csReading)) Realign();
+}
+
+void TWinControl::SetHeight(int Value) {
+  if (Value == Height()) return;
+  TControl::SetHeight(Value);
+  if (!(ComponentState() & csReading)) Realign();
+}
+
+void TWinControl::Realign() {
+  TRect Free = ClientRect();
+  for (TAlign Kind : {alTop, alBottom, alLeft, alRight, alClient}) {
+    for (TControl* C : FControls) {
+      if (C->Align() != Kind || !C->Visible()) continue;
+      const int W = std::max(Free.Width(), 0), H = std::max(Free.Height(), 0);
+      switch (Kind) {
+        case alTop:
+          C->SetBounds(Free.Left, Free.Top, W, C->Height());
+          Free.Top += C->Height();
+          break;
+        case alBottom:
+          C->SetBounds(Free.Left, Free.Bottom - C->Height(), W, C->Height());
+          Free.Bottom -= C->Height();
+          break;
+        case alLeft:
+          C->SetBounds(Free.Left, Free.Top, C->Width(), H);
+          Free.Left += C->Width();
+          break;
+        case alRight:
+          C->SetBounds(Free.Right - C->Width(), Free.Top, C->Width(), H);
+          Free.Right -= C->Width();
+          break;
+        default:
+          C->SetBounds(Free.Left, Free.Top, W, H);
+          break;
+      }
+    }
+  }
+  // Children whose size did not change still realign their own children.
+  for (TControl* C : FControls)
+    if (auto* W = dynamic_cast<TWinControl*>(C)) W->Realign();
 }
 
 bool TWinControl::CanFocus() const {
@@ -315,6 +369,7 @@ const TClassInfo* TImage::StaticClassInfo() {
   static const TClassInfo Info =
       TClassBuilder<TImage>("TImage", TControl::StaticClassInfo())
           .Factory()
+          .Object("Picture", [](const TImage& I) { return &I.Picture(); })
           .Boolean("Stretch", &TImage::Stretch, &TImage::SetStretch, false)
           .Boolean("Transparent", &TImage::Transparent, &TImage::SetTransparent, false)
           .Boolean("Visible", &TImage::Visible, &TImage::SetVisible, true)
@@ -333,11 +388,74 @@ TCanvas& TImage::Canvas() {
   return FPicture->Bitmap().Canvas();
 }
 
+// ---- panel --------------------------------------------------------------
+
+TPanel::TPanel(TComponent* AOwner) : TWinControl(AOwner) {
+  SetBounds(0, 0, 185, 41);
+}
+
+const TClassInfo* TPanel::StaticClassInfo() {
+  static const std::vector<std::string> Bevels = {"bvNone", "bvLowered", "bvRaised", "bvSpace"};
+  static const TClassInfo Info =
+      TClassBuilder<TPanel>("TPanel", TWinControl::StaticClassInfo())
+          .Factory()
+          .Enumeration("Align",
+                       {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"},
+                       &TPanel::Align, &TPanel::SetAlign, alNone)
+          .Enumeration("Alignment", {"taLeftJustify", "taRightJustify", "taCenter"},
+                       &TPanel::Alignment, &TPanel::SetAlignment, taCenter)
+          .Enumeration("BevelInner", Bevels, &TPanel::BevelInner, &TPanel::SetBevelInner, bvNone)
+          .Enumeration("BevelOuter", Bevels, &TPanel::BevelOuter, &TPanel::SetBevelOuter, bvRaised)
+          .Integer("BevelWidth", &TPanel::BevelWidth, &TPanel::SetBevelWidth, 1)
+          .Integer("BorderWidth", &TPanel::BorderWidth, &TPanel::SetBorderWidth, 0)
+          .String("Caption", &TPanel::Caption, &TPanel::SetCaption)
+          .Integer("Color", &TPanel::Color, &TPanel::SetColor, clBtnFace)
+          .Constants(ColorConstants())
+          .Boolean("Enabled", &TPanel::Enabled, &TPanel::SetEnabled, true)
+          .Object("Font", [](const TPanel& P) { return P.Font(); })
+          .Stored([](const TPanel& P) { return !P.ParentFont(); })
+          .Boolean("ParentFont", &TPanel::ParentFont, &TPanel::SetParentFont, true)
+          .Integer("TabOrder", &TPanel::TabOrder, &TPanel::SetTabOrder)
+          .Boolean("TabStop", &TPanel::TabStop, &TPanel::SetTabStop, false)
+          .Boolean("Visible", &TPanel::Visible, &TPanel::SetVisible, true)
+          .Event("OnClick", &TPanel::OnClickName,
+                 [](TPanel& P, const std::string& N, TMethodHandler H) { P.SetOnClick(H, N); })
+          .Build();
+  return &Info;
+}
+
+void TPanel::SetBevelInner(TPanelBevel Value) {
+  FBevelInner = Value;
+  if (!(ComponentState() & csReading)) Realign();
+}
+
+void TPanel::SetBevelOuter(TPanelBevel Value) {
+  FBevelOuter = Value;
+  if (!(ComponentState() & csReading)) Realign();
+}
+
+void TPanel::SetBevelWidth(int Value) {
+  FBevelWidth = std::max(Value, 1);
+  if (!(ComponentState() & csReading)) Realign();
+}
+
+void TPanel::SetBorderWidth(int Value) {
+  FBorderWidth = std::max(Value, 0);
+  if (!(ComponentState() & csReading)) Realign();
+}
+
+TRect TPanel::ClientRect() const {
+  const int Inset = FBorderWidth + (FBevelOuter != bvNone ? FBevelWidth : 0) +
+                    (FBevelInner != bvNone ? FBevelWidth : 0);
+  return {Inset, Inset, std::max(Width() - Inset, Inset), std::max(Height() - Inset, Inset)};
+}
+
 void RegisterStandardControls() {
   static std::once_flag Once;
   std::call_once(Once, [] {
-    RegisterClasses(
-        {TLabel::StaticClassInfo(), TButton::StaticClassInfo(), TImage::StaticClassInfo()});
+    RegisterClasses({TLabel::StaticClassInfo(), TButton::StaticClassInfo(),
+                     TImage::StaticClassInfo(), TPanel::StaticClassInfo(),
+                     TBitBtn::StaticClassInfo()});
   });
 }
 

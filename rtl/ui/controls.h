@@ -42,6 +42,11 @@ constexpr TFontStyles FontStyle(TFontStyle S) {
   return static_cast<TFontStyles>(1u << S);
 }
 
+// Where a control sits in its parent: alNone keeps its own bounds; the others
+// dock it to a side of the parent's client area, or fill what is left.
+enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+
 // The named values colour properties accept in layouts (clBtnFace, ...).
 const std::vector<std::pair<std::string, int64_t>>& ColorConstants();
 
@@ -111,6 +116,10 @@ class TControl : public TComponent {
   virtual void SetWidth(int Value) { FWidth = Value; }
   virtual void SetHeight(int Value) { FHeight = Value; }
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+  // Docking in the parent (see TWinControl::Realign). Changing it realigns
+  // the parent, unless a layout is being read.
+  TAlign Align() const { return FAlign; }
+  void SetAlign(TAlign Value);
   // The top-left corner relative to the client area of the form, or of the
   // topmost parent when there is no form.
   TPoint FormOrigin() const;
@@ -150,6 +159,7 @@ class TControl : public TComponent {
 
   TWinControl* FParent = nullptr;
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+  TAlign FAlign = alNone;
   std::string FCaption;
   bool FVisible = true;
   bool FEnabled = true;
@@ -184,6 +194,17 @@ class TWinControl : public TControl {
   void SetTabStop(bool Value) { FTabStop = Value; }
   // Visible, enabled, tab stop, and every parent visible and enabled.
   bool CanFocus() const;
+
+  // The area children are placed in, in this control's own coordinates: the
+  // whole control, less what a frame takes (a panel's bevels and border).
+  virtual TRect ClientRect() const { return {0, 0, Width(), Height()}; }
+  // Docks the visible children whose Align is set, in the order top, bottom,
+  // left, right, then client (children of one kind in the order they were
+  // put on this control), each in the space the earlier ones left, and
+  // realigns their own children. Resizing a control realigns it.
+  void Realign();
+  void SetWidth(int Value) override;
+  void SetHeight(int Value) override;
 
   void GetChildren(const std::function<void(TComponent*)>& Proc,
                    const TComponent* Root) const override;
@@ -251,6 +272,106 @@ class TButton : public TWinControl {
   TModalResult FModalResult = mrNone;
   bool FCancel = false;
   bool FDefault = false;
+};
+
+enum TPanelBevel : uint8_t { bvNone, bvLowered, bvRaised, bvSpace };
+
+// A rectangle that holds other controls, framed by up to two bevels (the
+// outer one, then the inner one inside it, each BevelWidth pixels wide) and
+// an optional border between them, with an optional caption in its middle.
+// It never takes the focus itself; its children do.
+class TPanel : public TWinControl {
+ public:
+  explicit TPanel(TComponent* AOwner);
+  std::string ClassName() const override { return "TPanel"; }
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+
+  TPanelBevel BevelInner() const { return FBevelInner; }
+  void SetBevelInner(TPanelBevel Value);
+  TPanelBevel BevelOuter() const { return FBevelOuter; }
+  void SetBevelOuter(TPanelBevel Value);
+  int BevelWidth() const { return FBevelWidth; }
+  // At least 1.
+  void SetBevelWidth(int Value);
+  // Space between the outer and the inner bevel, in the panel's colour.
+  int BorderWidth() const { return FBorderWidth; }
+  void SetBorderWidth(int Value);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value) { FAlignment = Value; }
+
+  // Inside both bevels and the border.
+  TRect ClientRect() const override;
+
+ private:
+  TPanelBevel FBevelInner = bvNone;
+  TPanelBevel FBevelOuter = bvRaised;
+  int FBevelWidth = 1;
+  int FBorderWidth = 0;
+  TAlignment FAlignment = taCenter;
+};
+
+enum TBitBtnKind : uint8_t {
+  bkCustom,
+  bkOK,
+  bkCancel,
+  bkHelp,
+  bkYes,
+  bkNo,
+  bkClose,
+  bkAbort,
+  bkRetry,
+  bkIgnore,
+  bkAll
+};
+
+// A button with a picture beside its caption. A Kind other than bkCustom
+// gives it the platform's caption, glyph and modal result for that kind, and
+// makes it the form's default button (bkOK, bkYes) or its cancel button
+// (bkCancel, bkNo); a bkClose button closes its form when pressed. A caption
+// read from a layout before Kind is kept. In a glyph, the colour of the
+// bottom-left pixel is transparent; a glyph of NumGlyphs images side by side
+// (normal, disabled, down, up) shows the first when enabled and the second
+// when disabled.
+class TBitBtn : public TButton {
+ public:
+  explicit TBitBtn(TComponent* AOwner);
+  ~TBitBtn() override;
+  std::string ClassName() const override { return "TBitBtn"; }
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
+
+  TBitBtnKind Kind() const { return FKind; }
+  void SetKind(TBitBtnKind Value);
+  TBitmap* Glyph() const { return FGlyph.get(); }
+  // Copies Value's pixels; the glyph then counts as the button's own.
+  void SetGlyph(const TBitmap* Value);
+  int NumGlyphs() const { return FNumGlyphs; }
+  // 1 to 4.
+  void SetNumGlyphs(int Value);
+
+  // The caption, modal result and glyph that Kind gives (bkCustom: none).
+  static std::string KindCaption(TBitBtnKind Kind);
+  static TModalResult KindModalResult(TBitBtnKind Kind);
+  // A new bitmap with the glyph of Kind; empty for bkCustom.
+  static std::unique_ptr<TBitmap> KindGlyph(TBitBtnKind Kind);
+
+  void Click() override;
+  void Loaded() override;
+
+ private:
+  enum : unsigned { GivenCaption = 1, GivenModalResult = 2, GivenDefault = 4, GivenCancel = 8 };
+  template <class M>
+  static auto Noting(M Set, unsigned Bit);
+
+  TBitBtnKind FKind = bkCustom;
+  std::unique_ptr<TBitmap> FGlyph;
+  int FNumGlyphs = 1;
+  // The glyph came from a layout or SetGlyph, not from Kind.
+  bool FCustomGlyph = false;
+  bool FSettingKind = false;
+  // The properties of a kind that the layout being read gave (Given* bits).
+  unsigned FGiven = 0;
 };
 
 // Shows a picture. Drawing on its canvas when it holds no bitmap gives it a

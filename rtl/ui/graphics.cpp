@@ -2,6 +2,7 @@
 #include "rtl/ui/graphics.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -65,12 +66,20 @@ const TColorName ColorNames[] = {
     {clInfoBk, "clInfoBk"},
 };
 
-// The classic desktop scheme, by system colour index.
-const TColor SystemColors[] = {
+// The scheme, by system colour index; the classic desktop one until a
+// widgetset sets its own. Atomic, because a widgetset may set it while a
+// worker thread paints.
+std::atomic<TColor> SystemColors[] = {
     clSilver, clTeal,   clNavy,   clGray,  clSilver, clWhite, clBlack,  clBlack, clBlack,
     clWhite,  clSilver, clSilver, clGray,  clNavy,   clWhite, clSilver, clGray,  clGray,
     clBlack,  clSilver, clWhite,  clBlack, clSilver, clBlack, 0xE1FFFF,
 };
+
+bool SchemeIndex(TColor Color, int& Index) {
+  Index = Color & 0xFF;
+  return (Color & clSystemColor) != 0 && (Color & 0x7FFFFF00) == 0 &&
+         Index < static_cast<int>(std::size(SystemColors));
+}
 
 }  // namespace
 
@@ -80,10 +89,14 @@ const TColor StandardPalette16[16] = {clBlack, clMaroon,  clGreen, clOlive, clNa
 
 TColor ColorToRGB(TColor Color) {
   if ((Color & clSystemColor) == 0) return Color;
-  const int Index = Color & 0xFF;
-  if ((Color & 0x7FFFFF00) != 0 || Index >= static_cast<int>(std::size(SystemColors)))
-    return clBlack;
-  return SystemColors[Index];
+  int Index = 0;
+  return SchemeIndex(Color, Index) ? SystemColors[Index].load(std::memory_order_relaxed) : clBlack;
+}
+
+void SetSystemColor(TColor SystemColour, TColor Color) {
+  int Index = 0;
+  if (SchemeIndex(SystemColour, Index) && (Color & clSystemColor) == 0)
+    SystemColors[Index].store(Color & 0xFFFFFF, std::memory_order_relaxed);
 }
 
 bool IdentToColor(std::string_view Ident, TColor& Color) {
@@ -204,12 +217,14 @@ void TBitmap::Assign(const TPersistent* Source) {
     FWidth = B->FWidth;
     FHeight = B->FHeight;
     FPixels = B->FPixels;
+    if (OnChange) OnChange();
     return;
   }
   if (auto* I = dynamic_cast<const TIcon*>(Source)) {
     SetSize(0, 0);
     SetSize(I->Width(), I->Height());
     FCanvas->Draw(0, 0, *I);
+    if (OnChange) OnChange();
     return;
   }
   TGraphic::Assign(Source);

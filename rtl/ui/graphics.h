@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,6 +15,8 @@
 #include "rtl/ui/resources.h"
 
 namespace rtl {
+
+struct TClassInfo;
 
 // 0x00BBGGRR for a plain colour; a system colour is clSystemColor plus the
 // index of a colour the platform chooses (ColorToRGB resolves it).
@@ -45,10 +48,14 @@ inline constexpr TColor clScrollBar = SystemColor(0), clBackground = SystemColor
                         cl3DLight = SystemColor(22), clInfoText = SystemColor(23),
                         clInfoBk = SystemColor(24);
 
-// The plain colour behind Color: system colours take the classic desktop
-// scheme (clBtnFace is silver, clWindowText black). Unknown system indexes
-// give black.
+// The plain colour behind Color: system colours take the current scheme,
+// the classic desktop one (clBtnFace is silver, clWindowText black) until a
+// widgetset sets its desktop's. Unknown system indexes give black.
 TColor ColorToRGB(TColor Color);
+// Makes the system colour (clBtnFace, ...) resolve to the plain colour Color
+// from now on; a widgetset calls it with its desktop's colours before it
+// shows anything. Anything but a system colour of the scheme is ignored.
+void SetSystemColor(TColor SystemColour, TColor Color);
 // "clBtnFace" <-> clBtnFace, for the named colours above (case-insensitive).
 bool IdentToColor(std::string_view Ident, TColor& Color);
 bool ColorToIdent(TColor Color, std::string& Ident);
@@ -167,7 +174,27 @@ class TBitmap : public TGraphic {
   TBitmap();
   ~TBitmap() override;
   std::string ClassName() const override { return "TBitmap"; }
+  // Publishes Data: the bitmap file preceded by its length (32 bits, little
+  // endian), as layouts store a glyph (Glyph.Data = {...}).
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
   void Assign(const TPersistent* Source) override;
+
+  // Reads a bitmap file (.bmp): the file header, then a device-independent
+  // bitmap of 1, 4, 8, 24 or 32 bits per pixel, uncompressed, its rows
+  // bottom-up or top-down. Raises EInvalidGraphic for anything else and
+  // leaves the bitmap as it was.
+  void LoadFromData(std::string_view Data);
+  // The same without the file header, as bitmap resources hold it.
+  void LoadFromDIB(std::string_view Data);
+  // Reads the bitmap resource Name of that module; raises EResNotFound.
+  void LoadFromResourceName(HINSTANCE Instance, std::string_view Name);
+  // The bitmap as a file: 4 bits per pixel with the standard 16-colour
+  // palette when every pixel is one of those colours, else 24 bits per pixel.
+  std::string SaveToData() const;
+
+  // Runs after the picture was replaced as a whole (a load or an Assign).
+  std::function<void()> OnChange;
 
   int Width() const override { return FWidth; }
   int Height() const override { return FHeight; }
@@ -203,6 +230,9 @@ class TIcon : public TGraphic {
   void SetHandle(HICON Value) { FHandle = std::move(Value); }
   // Decodes icon file data (the 32 x 32 image, or the nearest).
   void LoadFromData(std::string_view Data);
+  // An icon file holding the image at 32 bits per pixel with its mask;
+  // empty for an empty icon.
+  std::string SaveToData() const;
 
  protected:
   void DrawOn(TCanvas& Dest, int X, int Y) const override;
@@ -217,7 +247,15 @@ class TIcon : public TGraphic {
 class TPicture : public TPersistent {
  public:
   std::string ClassName() const override { return "TPicture"; }
+  // Publishes Data: the graphic's class name as a length-prefixed string,
+  // then the graphic's own data (a TBitmap's Data, or a TIcon's icon file),
+  // as layouts store a picture (Picture.Data = {...}). Reading raises
+  // EInvalidGraphic for another class or malformed data.
+  static const TClassInfo* StaticClassInfo();
+  const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
   void Assign(const TPersistent* Source) override;
+  std::string Data() const;
+  void SetData(const std::string& Value);
 
   TGraphic* Graphic() const { return FGraphic.get(); }
   void SetGraphic(std::unique_ptr<TGraphic> Value) { FGraphic = std::move(Value); }

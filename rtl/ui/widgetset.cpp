@@ -74,4 +74,38 @@ char AcceleratorOf(const std::string& Caption) {
   return 0;
 }
 
+std::vector<char> ButtonKeys(const std::vector<TButton*>& Buttons) {
+  auto IsKeyChar = [](char C) { return std::isalnum(static_cast<unsigned char>(C)) != 0; };
+  std::vector<char> Keys;
+  std::string Taken;
+  for (const TButton* B : Buttons) {
+    char Key = AcceleratorOf(B->Caption());
+    if (Key != 0 && (!IsKeyChar(Key) || Taken.find(Key) != std::string::npos)) Key = 0;
+    const std::string Caption = StripAccelerator(B->Caption());
+    for (size_t I = 0; Key == 0 && I < Caption.size(); ++I) {
+      const char K = static_cast<char>(std::tolower(static_cast<unsigned char>(Caption[I])));
+      if (IsKeyChar(K) && Taken.find(K) == std::string::npos) Key = K;
+    }
+    if (Key != 0) Taken += Key;
+    Keys.push_back(Key);
+  }
+  return Keys;
+}
+
+std::string CaptionWithAccelerator(const std::string& Caption, char Key) {
+  const std::string Shown = StripAccelerator(Caption);
+  std::string S;
+  bool Marked = Key == 0;
+  for (char C : Shown) {
+    if (!Marked && std::tolower(static_cast<unsigned char>(C)) == Key) {
+      S += '&';
+      Marked = true;
+    } else if (C == '&') {
+      S += '&';
+    }
+    S += C;
+  }
+  return S;
+}
+
 }  // namespace rtl

@@ -101,6 +101,16 @@ std::vector<TControl*> ReadingOrder(const TCustomForm& Form);
 std::string StripAccelerator(const std::string& Caption);
 // The lower-case accelerator character of a caption ('y' for "&Yes"), or 0.
 char AcceleratorOf(const std::string& Caption);
+// The key each button answers to, in the order listed (0 for a button left
+// without one): its caption's accelerator when that is a letter or digit no
+// earlier button took, else the first letter or digit of its caption that
+// none took. Widgetsets give the keys the same way, so that "No" answers to
+// N in a terminal and to Alt+N in a window.
+std::vector<char> ButtonKeys(const std::vector<TButton*>& Buttons);
+// The caption as shown, with Key marked as its accelerator at the first
+// character that is Key (ignoring ASCII case) and every other '&' doubled:
+// "&No" for ("No", 'n'), "Save && &quit" for ("Save && quit", 'q').
+std::string CaptionWithAccelerator(const std::string& Caption, char Key);
 
 // Chooses a widgetset for a scope and restores the previous one after it.
 class TWidgetSetScope {

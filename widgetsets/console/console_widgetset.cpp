@@ -18,10 +18,6 @@ std::string Trim(const std::string& S) {
   return S.substr(First, S.find_last_not_of(Blanks) - First + 1);
 }
 
-bool IsKeyChar(char C) {
-  return std::isalnum(static_cast<unsigned char>(C)) != 0;
-}
-
 // The caption with its key bracketed where it first occurs: "[Y]es".
 std::string Bracket(const std::string& Caption, char Key) {
   if (Key == 0) return Caption;
@@ -40,21 +36,16 @@ TConsoleWidgetSet::TConsoleWidgetSet(std::istream& In, std::ostream& Out, TConso
     : FIn(In), FOut(Out), FOptions(std::move(Options)) {}
 
 std::vector<TConsoleWidgetSet::TChoice> TConsoleWidgetSet::Choices(const TCustomForm& Form) {
-  std::vector<TChoice> List;
-  std::string Taken;
+  std::vector<TButton*> Buttons;
   for (TControl* C : ReadingOrder(Form)) {
     auto* B = dynamic_cast<TButton*>(C);
-    if (B == nullptr || !B->Enabled()) continue;
-    const std::string Caption = StripAccelerator(B->Caption());
-    char Key = AcceleratorOf(B->Caption());
-    if (Key != 0 && (!IsKeyChar(Key) || Taken.find(Key) != std::string::npos)) Key = 0;
-    for (size_t I = 0; Key == 0 && I < Caption.size(); ++I) {
-      const char K = static_cast<char>(std::tolower(static_cast<unsigned char>(Caption[I])));
-      if (IsKeyChar(K) && Taken.find(K) == std::string::npos) Key = K;
-    }
-    if (Key != 0) Taken += Key;
-    List.push_back({B, Key, Bracket(Caption, Key)});
+    if (B != nullptr && B->Enabled()) Buttons.push_back(B);
   }
+  const std::vector<char> Keys = ButtonKeys(Buttons);
+  std::vector<TChoice> List;
+  for (size_t I = 0; I < Buttons.size(); ++I)
+    List.push_back(
+        {Buttons[I], Keys[I], Bracket(StripAccelerator(Buttons[I]->Caption()), Keys[I])});
   return List;
 }
 
