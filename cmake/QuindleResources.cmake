@@ -4,6 +4,9 @@
 #   quindle_add_resources(<target>
 #     RESOURCES <type> <name> <file> [<type> <name> <file> ...])
 #
+# A BITMAP resource is given as a .bmp file and embedded without the file's
+# 14-byte header, as a bitmap resource holds it.
+#
 # Generates, at build time, one C++ source that holds the bytes of every file
 # and registers them as the resource table of the module the target ends up
 # in (an executable or a shared module), and adds it to <target>. A file that
@@ -33,7 +36,18 @@ if(CMAKE_SCRIPT_MODE_FILE)
     list(GET entry 0 type)
     list(GET entry 1 name)
     list(GET entry 2 path)
-    file(READ "${path}" bytes HEX)
+    string(TOUPPER "${type}" upper_type)
+    if(upper_type STREQUAL "BITMAP")
+      # A bitmap resource is the bitmap file without its 14-byte file header,
+      # as resource compilers store it.
+      file(READ "${path}" magic LIMIT 2 HEX)
+      if(NOT magic STREQUAL "424d")
+        message(FATAL_ERROR "${path}: a BITMAP resource must be a .bmp file")
+      endif()
+      file(READ "${path}" bytes OFFSET 14 HEX)
+    else()
+      file(READ "${path}" bytes HEX)
+    endif()
     string(LENGTH "${bytes}" hex_length)
     math(EXPR size "${hex_length} / 2")
     string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${bytes}")

@@ -89,6 +89,19 @@ TEST(Resources, LoadIconTakesTheGroupOfThatModuleOnly) {
   EXPECT_FALSE(rtl::LoadIconA(rtl::HInstance(), "GREETING"));
 }
 
+TEST(Resources, ABitmapResourceIsItsFileWithoutTheFileHeader) {
+  const std::string File = SourceFile("dialogs/icons/emblem24.bmp");
+  const std::string_view Stored = rtl::LoadResource(rtl::HInstance(), rtl::RT_BITMAP, "EMBLEM");
+  EXPECT_EQ(Stored.size(), 392u);
+  EXPECT_EQ(Stored, File.substr(14));
+  rtl::TBitmap FromResource, FromFile;
+  FromResource.LoadFromResourceName(rtl::HInstance(), "EMBLEM");
+  FromFile.LoadFromData(File);
+  EXPECT_EQ(FromResource.Width(), 24);
+  EXPECT_EQ(FromResource.PixelData(), FromFile.PixelData());
+  EXPECT_THROW(FromResource.LoadFromResourceName(rtl::HInstance(), "GREETING"), rtl::EResNotFound);
+}
+
 TEST(Resources, ARegistrationEndsWithItsObject) {
   static const unsigned char Bytes[] = {1, 2, 3};
   static const rtl::TResourceEntry Entries[] = {{rtl::RT_RCDATA, "SCOPED", Bytes, 3}};
