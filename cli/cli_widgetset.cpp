@@ -14,6 +14,7 @@ bool TCliWidgetSet::IsErrorBox(const rtl::TMessageBoxParams& Box) {
 
 void TCliWidgetSet::RunModal(rtl::TCustomForm& Form) {
   FBar.Clear();
+  if (FPresenter != nullptr) return FPresenter->RunModal(Form);
   rtl::TConsoleWidgetSet::RunModal(Form);
 }
 
@@ -21,6 +22,7 @@ int TCliWidgetSet::MessageBox(const rtl::TMessageBoxParams& Box) {
   if (IsErrorBox(Box)) ++FErrors;
   if (FTrace != nullptr) FTrace->Message(Box.Text);
   FBar.Clear();
+  if (FPresenter != nullptr) return FPresenter->MessageBox(Box);
   if (!FTerminal || Box.Text.find('\r') == std::string::npos)
     return rtl::TConsoleWidgetSet::MessageBox(Box);
   rtl::TMessageBoxParams Shown = Box;

@@ -33,6 +33,10 @@ class TCliWidgetSet : public rtl::TConsoleWidgetSet {
   int MessageBox(const rtl::TMessageBoxParams& Box) override;
 
   int ErrorCount() const { return FErrors; }
+  // Shows the forms and boxes through Presenter instead of the terminal,
+  // still counting and tracing them here; nullptr goes back to the terminal.
+  // Presenter stays the caller's and must outlive its use.
+  void SetPresenter(rtl::TWidgetSet* Presenter) { FPresenter = Presenter; }
 
   static bool IsErrorBox(const rtl::TMessageBoxParams& Box);
 
@@ -40,6 +44,7 @@ class TCliWidgetSet : public rtl::TConsoleWidgetSet {
   bool FTerminal;
   TProgressBar& FBar;
   TTraceWriter* FTrace;
+  rtl::TWidgetSet* FPresenter = nullptr;
   int FErrors = 0;
 };
 

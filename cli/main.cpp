@@ -2,16 +2,13 @@
 // quindle: the component on the command line.
 #include <iostream>
 
+#include "cli/gui.h"
 #include "cli/options.h"
 #include "cli/run.h"
 
 namespace {
 
-// The About box's texts.
-constexpr const char* kProductName = "Quindle Component (32 Bit)";
 constexpr const char* kVersion = "2.00";
-constexpr const char* kCopyright = "Copyright (C) The Quindle developers";
-constexpr const char* kComments = "A component to Copy Files.";
 
 // Output that could not be written is a failure, not a success with less to
 // read: `quindle --list src > /dev/full` must not exit 0.
@@ -26,6 +23,9 @@ int Finish(int Status) {
 
 int main(int argc, char** argv) {
   using namespace quindle::cli;
+  struct TCloseWindows {
+    ~TCloseWindows() { CloseWindows(); }
+  } CloseAtTheEnd;
   TCliOptions Options;
   try {
     Options = ParseCommandLine(argc, argv);
@@ -41,11 +41,7 @@ int main(int argc, char** argv) {
       std::cout << "quindle " << kVersion << '\n';
       return Finish(kExitOk);
     case TAction::About:
-      std::cout << kProductName << '\n'
-                << "Version " << kVersion << '\n'
-                << kCopyright << '\n'
-                << kComments << '\n';
-      return Finish(kExitOk);
+      return Finish(ShowAbout(Options.Gui ? OpenWindows() : nullptr));
     case TAction::Run:
       break;
   }

@@ -12,7 +12,7 @@ namespace quindle::cli {
 namespace {
 
 // Long options without a short form.
-enum : int { optForm = 256, optSaveForm, optList, optTrace, optAbout, optHelp, optVersion };
+enum : int { optForm = 256, optSaveForm, optList, optTrace, optAbout, optHelp, optVersion, optGui };
 
 const option kLongOptions[] = {
     {"method", required_argument, nullptr, 'm'},
@@ -27,6 +27,7 @@ const option kLongOptions[] = {
     {"list", no_argument, nullptr, optList},
     {"trace", no_argument, nullptr, optTrace},
     {"about", no_argument, nullptr, optAbout},
+    {"gui", no_argument, nullptr, optGui},
     {"help", no_argument, nullptr, optHelp},
     {"version", no_argument, nullptr, optVersion},
     {nullptr, 0, nullptr, 0},
@@ -141,6 +142,9 @@ TCliOptions ParseCommandLine(int argc, char** argv) {
       case optAbout:
         O.Action = TAction::About;
         break;
+      case optGui:
+        O.Gui = true;
+        break;
       case optHelp:
         O.Action = TAction::Help;
         break;
@@ -181,6 +185,9 @@ Options:
   -i, --interactive       ask in the terminal: messages, the missing-directory
                           question and the overwrite dialog, answered on
                           standard input
+      --gui               show the run in a progress window with a Cancel
+                          button; with -i, ask every question and show every
+                          message as a window instead of in the terminal
       --form FILE         read the settings from a form file first; options
                           and operands given here override it
       --save-form FILE    write the settings to a form file; copy nothing
@@ -189,13 +196,14 @@ Options:
                           word, a tab, the name) and copy nothing
       --trace             print every event as one JSON object per line
   -q, --quiet             print nothing but errors
-      --about             show the product's About text
+      --about             show the About box (as text, or a window with --gui)
       --help              show this help
       --version           show the version
 
 Without -i nothing waits for an answer: errors are printed as
 "quindle: <message>" on standard error, a missing target directory is created
 only with -d, and existing targets are overwritten unless -n is given.
+Where no window can be opened, --gui says so once and works in the terminal.
 
 Exit status: 0 when no error was reported, 1 when any was (including a failed
 validation), 2 for a usage error or a form file that cannot be read.

@@ -40,6 +40,8 @@ struct TCliOptions {
   bool NoOverwrite = false;
   bool CreateDir = false;
   bool Interactive = false;
+  // --gui: windows instead of the terminal (see cli/gui.h).
+  bool Gui = false;
   bool List = false;
   bool Trace = false;
   bool Quiet = false;

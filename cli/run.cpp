@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "cli/cli_widgetset.h"
+#include "cli/gui.h"
 #include "cli/progress_bar.h"
 #include "cli/trace.h"
 #include "engine/form_file.h"
@@ -156,7 +157,9 @@ void TRunReporter::AfterCopy(const std::string& Src, const std::string& Tgt) {
 
 int Execute(TQuindle& Quindle, const TCliOptions& O) {
   const bool Terminal = rtl::IsTerminal(rtl::TStdStream::Error);
-  TProgressBar Bar(std::cerr, Terminal && !O.Quiet && !O.Trace, TerminalWidth());
+  rtl::TWidgetSet* Windows = O.Gui ? OpenWindows() : nullptr;
+  TProgressBar Bar(std::cerr, Terminal && !O.Quiet && !O.Trace && Windows == nullptr,
+                   TerminalWidth());
   TTraceWriter Trace(std::cout);
   TTraceWriter* TraceOrNull = O.Trace ? &Trace : nullptr;
   rtl::TConsoleOptions Console;
@@ -168,7 +171,10 @@ int Execute(TQuindle& Quindle, const TCliOptions& O) {
   TRunReporter Reporter(Quindle, O, Bar, TraceOrNull, WidgetSet);
   Reporter.Bind();
   try {
-    Quindle.Execute();
+    if (Windows != nullptr)
+      ExecuteInWindow(Quindle, WidgetSet, *Windows, O.Interactive);
+    else
+      Quindle.Execute();
   } catch (const std::exception& E) {
     Bar.Clear();
     std::cerr << "quindle: " << E.what() << '\n';
