@@ -7,7 +7,6 @@
 #include <sstream>
 
 #include "rtl/core/form_writer.h"
-#include "widgetsets/console/console_widgetset.h"
 #include "widgetsets/scripted/scripted_widgetset.h"
 
 namespace {
@@ -185,21 +184,6 @@ TEST(AboutBox, OKClosesItByEnterOrByAClick) {
     EXPECT_EQ(Clicks, 1);
     EXPECT_EQ(Script.Shown().at(0).Focused, "BitBtn1");
   }
-}
-
-TEST(AboutBox, ATerminalShowsItAsText) {
-  std::istringstream In;
-  std::ostringstream Out;
-  TConsoleWidgetSet Console(In, Out, TConsoleOptions{false, ""});
-  TQDAboutBox Box(nullptr);
-  Box.ShowModal(Console);
-  EXPECT_EQ(Out.str(),
-            "\nAbout\n=====\n"
-            "       Quindle Component (32 Bit)\n"
-            "            Version 2.00\n"
-            "Copyright (c) 2026 The Quindle developers\n"
-            "A component to Copy Files.\n"
-            "\n<[O]K>\n");
 }
 
 }  // namespace
