@@ -140,7 +140,7 @@ void ExpectEmblem(const TBitmap& B) {
   for (int X = BlueRight + 2; X < CyanLeft - 1; ++X)
     for (int Y = 0; Y < N; ++Y) BlackPerColumn[X] += Colour(X, Y) == clBlack;
   const auto First = std::find_if(BlackPerColumn.begin(), BlackPerColumn.end(),
-                                   [](int Count) { return Count > 0; });
+                                  [](int Count) { return Count > 0; });
   const auto Widest = std::max_element(BlackPerColumn.begin(), BlackPerColumn.end());
   ASSERT_NE(First, BlackPerColumn.end()) << "no arrow";
   EXPECT_GT(Widest - First, 2) << "the arrow points to the right";

@@ -164,8 +164,9 @@ TEST(BitmapFile, PictureDataNamesItsGraphicAndRoundTrips) {
   ASSERT_NE(Back, nullptr);
   EXPECT_EQ(Back->Handle()->Pixels, Image->Pixels);
 
-  for (const std::string& Bad : {std::string("\x05TMeta"),
-                                std::string("\x07TBitmap\x01\x00\x00\x00"), std::string("\x09TBi")})
+  for (const std::string& Bad :
+       {std::string("\x05TMeta"), std::string("\x07TBitmap\x01\x00\x00\x00"),
+        std::string("\x09TBi")})
     EXPECT_THROW(Data->SetStr(Copy, Bad), EInvalidGraphic);
 }
 
