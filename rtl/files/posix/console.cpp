@@ -2,11 +2,11 @@
 // The terminal on POSIX.
 #include "rtl/files/console.h"
 
-#include <csignal>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 
 namespace rtl {
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Directory, rename, delete and handle-level services.
 #include <fcntl.h>
-#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "rtl/files/posix/sys_call.h"
 
-#include <cstdio>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <mutex>
 
 namespace rtl::posix {
