@@ -32,8 +32,14 @@ TEST(GetExpandedNameA, NameRecordedByTheFile) {
       {"Mixed.tXt_", Packed('q'), "Mixed.tXtq"},  // the last letter decides, not the first
       {"123._", Packed('k'), "123.k"},            // no letter: stored as it is
       {"file.bl_", Packed('\0'), "file.bl"},      // unknown: the '_' goes
-      {"_", Packed('\0'), "_"},                   // ... unless no name would remain
-      {"_", Packed('z'), "z"},
+      {"_", Packed('\0'), "_"},                   // no dot: the name is whole
+      {"_", Packed('z'), "_"},
+      {"README_", Packed('x'), "README_"},
+      {"README_", Packed('\0'), "README_"},
+      {".profil_", Packed('e'), ".profile"},  // a leading dot is a dot
+      {"._", Packed('z'), ".z"},
+      {"._", Packed('\0'), "._"},             // "." would name the folder itself
+      {"._", Packed('.'), "._"},              // ".." its parent
       {"evil.tx_", Packed('/'), "evil.tx_"},  // not a name character: kept
       {"file.txt", Packed('t'), "file.txt"},  // no '_' to replace
       {"plain.tx_", "not compressed at all", "plain.tx_"},

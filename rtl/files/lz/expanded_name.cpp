@@ -2,6 +2,7 @@
 // GetExpandedNameA: the name an SZDD file records for its expanded form.
 
 #include <cstring>
+#include <string_view>
 
 #include "rtl/files/handles.h"
 #include "rtl/files/lz/lz.h"
@@ -30,19 +31,26 @@ std::string ExpandName(const std::string& source, char stored) {
   size_t nameStart = ExtractFilePath(source).size();
   size_t last = source.size();
   if (last == nameStart || source[last - 1] != '_') return source;
-  // A '/' cannot end a name; dropping the '_' of a bare "_" would leave none.
-  if (IsPathDelimiter(stored) || (stored == 0 && last - 1 == nameStart)) return source;
+  // Only an extension is completed: "README_" is a whole name, not a cut one.
+  if (source.find('.', nameStart) == std::string::npos) return source;
+  // A '/' cannot end a name.
+  if (IsPathDelimiter(stored)) return source;
 
   std::string result = source.substr(0, last - 1);
-  if (stored == 0) return result;
-  // The case follows the name's last letter: "README.TX_" gives "README.TXT".
-  for (size_t i = last - 1; i > nameStart; --i) {
-    if (IsAsciiLetter(source[i - 1])) {
-      stored = MatchCase(stored, source[i - 1]);
-      break;
+  if (stored != 0) {
+    // The case follows the name's last letter: "README.TX_" gives "README.TXT".
+    for (size_t i = last - 1; i > nameStart; --i) {
+      if (IsAsciiLetter(source[i - 1])) {
+        stored = MatchCase(stored, source[i - 1]);
+        break;
+      }
     }
+    result += stored;
   }
-  return result + stored;
+  // "._" must not become the folder itself or its parent.
+  const std::string_view name = std::string_view(result).substr(nameStart);
+  if (name == "." || name == "..") return source;
+  return result;
 }
 
 }  // namespace

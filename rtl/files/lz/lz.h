@@ -19,8 +19,10 @@ constexpr int32_t LZERROR_GLOBALLOC = -5;     // no memory for the buffers
 constexpr int32_t LZERROR_UNKNOWNALG = -8;    // SZDD header with a mode other than 'A'
 
 // Reads hSource from its current position to its end. An SZDD stream is
-// expanded into hTarget; anything else (a KWAJ file, plain data, a stream too
-// short for a header) is copied unchanged. Returns the number of bytes written,
+// expanded into hTarget; a stream whose mode byte names another method gives
+// LZERROR_UNKNOWNALG, even when the rest of its header is missing; anything
+// else (a KWAJ file, plain data, a stream too short for a header) is copied
+// unchanged. Returns the number of bytes written,
 // or one of the LZERROR_ values. The expansion runs to the end of the
 // compressed data and ignores the length the header claims; a token cut off by
 // the end of the stream ends it. Neither handle is closed or repositioned
@@ -29,12 +31,13 @@ constexpr int32_t LZERROR_UNKNOWNALG = -8;    // SZDD header with a mode other t
 int64_t LZCopy(THandle hSource, THandle hTarget);
 
 // Puts into Buffer the full name (directory kept) that the file Source records
-// for its expanded form and returns 1. For an SZDD file whose name ends in '_'
-// that '_' becomes the stored character, in the case of the last letter before
-// it; a stored 0 drops the '_'. Any other file, or a name not ending in '_',
-// keeps its name. A stored '/' cannot be part of a name, so it is treated as
-// unknown and the name is kept. A file that cannot be opened or read gives a
-// negative LZERROR_ value and leaves Buffer unchanged.
+// for its expanded form and returns 1. For an SZDD file whose name has a dot
+// and ends in '_' that '_' becomes the stored character, in the case of the
+// last letter before it; a stored 0 drops the '_'. Any other file, or a name
+// without a dot or not ending in '_', keeps its name. A stored '/' cannot be
+// part of a name, so it is treated as unknown and the name is kept, as is a
+// name that would become "." or "..". A file that cannot be opened or read
+// gives a negative LZERROR_ value and leaves Buffer unchanged.
 int32_t GetExpandedNameA(const std::string& Source, std::string& Buffer);
 
 }  // namespace rtl
