@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/form_file.h"
 
+#include <algorithm>
 #include <memory>
 #include <random>
 
@@ -174,16 +175,20 @@ void LoadQuindleForm(TQuindle& Quindle, const std::string& Path) {
   rtl::TFileHandle File;
   if (std::error_code E = rtl::OpenFile(Path, rtl::TAccess::Read, File))
     throw rtl::EFOpenError(rtl::FileErrorText("Cannot open file", Path, E), E, Path);
+  // Reading stops one byte past the largest form, which is enough for the
+  // parser to refuse the text with the line where that size was reached; a
+  // device that never ends (/dev/zero) is read no further either.
   std::string Text;
-  constexpr int64_t kChunk = 64 * 1024;
-  for (;;) {
+  constexpr size_t kChunk = 64 * 1024;
+  while (Text.size() <= rtl::MaxFormTextSize) {
     const size_t Had = Text.size();
-    Text.resize(Had + kChunk);
+    const size_t Want = std::min(kChunk, rtl::MaxFormTextSize + 1 - Had);
+    Text.resize(Had + Want);
     std::error_code E;
-    const int64_t Got = rtl::ReadFull(File.Get(), Text.data() + Had, kChunk, E);
+    const int64_t Got = rtl::ReadFull(File.Get(), Text.data() + Had, static_cast<int64_t>(Want), E);
     if (Got < 0) throw rtl::EReadError(rtl::FileErrorText("Cannot read file", Path, E), E, Path);
     Text.resize(Had + static_cast<size_t>(Got));
-    if (Got < kChunk) break;
+    if (static_cast<size_t>(Got) < Want) break;
   }
   ReadQuindleForm(Quindle, Text, Path);
 }

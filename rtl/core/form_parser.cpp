@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "rtl/core/form_parser.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
@@ -28,9 +29,11 @@ bool IsHexDigit(char C) {
 // method leaves the position on the first character it did not consume.
 class TParser {
  public:
-  explicit TParser(std::string_view Text) : FText(Text) {}
+  explicit TParser(std::string_view Text)
+      : FText(Text), FBudget(TreeBudgetFactor * Text.size() + TreeBudgetBase) {}
 
   TFormObject ParseRoot() {
+    if (FText.size() > MaxFormTextSize) RefuseSize();
     SkipBlanks();
     if (AtEnd()) Fail("expected 'object', 'inherited' or 'inline' but found end of text");
     TFormObject Root = ParseObject();
@@ -66,6 +69,53 @@ class TParser {
         Col);
   }
   [[noreturn]] void Fail(const std::string& What) const { FailAt(FLine, Column(), What); }
+
+  // Reading stops where the text passes the size a form may have.
+  [[noreturn]] void RefuseSize() const {
+    const std::string_view Read = FText.substr(0, MaxFormTextSize);
+    const size_t LastBreak = Read.rfind('\n');
+    const size_t LineStart = LastBreak == std::string_view::npos ? 0 : LastBreak + 1;
+    FailAt(1 + static_cast<int>(std::count(Read.begin(), Read.end(), '\n')),
+           static_cast<int>(Read.size() - LineStart) + 1,
+           "the text is larger than " + std::to_string(MaxFormTextSize >> 20) +
+               " MiB, the most a form may hold");
+  }
+
+  // The tree's memory is accounted as it grows: a fixed allowance plus a
+  // multiple of the text's size, so that text made of many tiny values (a
+  // list of 0s) cannot take far more memory than it is long. The figures
+  // follow the standard containers: a vector doubles its buffer, and a string
+  // keeps up to 15 characters in place.
+  void Charge(size_t Bytes) {
+    if (Bytes > FBudget) Fail("too many values for a text of this size");
+    FBudget -= Bytes;
+  }
+  void Refund(size_t Bytes) { FBudget += Bytes; }
+  static size_t HeapOf(const std::string& S) { return S.capacity() > 15 ? S.capacity() + 17 : 0; }
+  void ChargeText(const std::string& S) { Charge(HeapOf(S)); }
+
+  template <class T>
+  void Append(std::vector<T>& List, T Item) {
+    if (List.size() == List.capacity()) {
+      const size_t Old = List.capacity();
+      const size_t New = Old == 0 ? 1 : 2 * Old;
+      // Both buffers exist while the items move.
+      Charge(New * sizeof(T) + 16);
+      List.reserve(New);
+      if (Old != 0) Refund(Old * sizeof(T) + 16);
+    }
+    List.push_back(std::move(Item));
+  }
+
+  // Appends Piece to Text, accounting for a larger buffer.
+  void AppendText(std::string& Text, std::string_view Piece) {
+    const size_t Before = HeapOf(Text);
+    Text += Piece;
+    if (HeapOf(Text) != Before) {
+      Charge(HeapOf(Text));
+      Refund(Before);
+    }
+  }
 
   // The token at the position, for messages.
   std::string Describe() const {
@@ -132,10 +182,11 @@ class TParser {
   int FLine = 1;
   size_t FLineStart = 0;
   int FDepth = 0;
-};
+  size_t FBudget;
 
-// Deeply nested input must fail cleanly, not exhaust the stack.
-constexpr int MaxDepth = 200;
+  static constexpr size_t TreeBudgetFactor = 32;
+  static constexpr size_t TreeBudgetBase = size_t{16} << 20;
+};
 
 TFormObject TParser::ParseObject() {
   TFormObject Obj;
@@ -143,9 +194,11 @@ TFormObject TParser::ParseObject() {
   Obj.Column = Column();
   if (!AtObjectKeyword(Obj.Kind))
     Fail("expected 'object', 'inherited' or 'inline' but found " + Describe());
-  if (++FDepth > MaxDepth) Fail("objects nested too deeply");
+  if (++FDepth > MaxFormNesting) Fail("objects nested too deeply");
   FPos += Obj.Kind == TFormObjectKind::Inherited ? 9 : 6;  // the keyword
   ParseObjectHeader(Obj);
+  ChargeText(Obj.Name);
+  ChargeText(Obj.ClassName);
   for (;;) {
     SkipBlanks();
     TFormObjectKind ChildKind;
@@ -157,9 +210,9 @@ TFormObject TParser::ParseObject() {
       break;
     }
     if (AtObjectKeyword(ChildKind))
-      Obj.Children.push_back(ParseObject());
+      Append(Obj.Children, ParseObject());
     else
-      Obj.Properties.push_back(ParseProperty());
+      Append(Obj.Properties, ParseProperty());
   }
   --FDepth;
   return Obj;
@@ -197,6 +250,7 @@ TFormProperty TParser::ParseProperty() {
   Prop.Line = FLine;
   Prop.Column = Column();
   Prop.Name = Identifier("a property name, 'object' or 'end'");
+  ChargeText(Prop.Name);
   Expect('=');
   Prop.Value = ParseValue();
   return Prop;
@@ -227,6 +281,7 @@ TFormValue TParser::ParseValue() {
   } else {
     Fail("expected a value but found " + Describe());
   }
+  if (V.Kind != TFormValueKind::String) ChargeText(V.Text);
   return V;
 }
 
@@ -332,8 +387,9 @@ void TParser::ParseStringPieces(TFormValue& V) {
       Advance();
     }
     Advance();
-    V.Text += Part.Text;
-    V.Parts.push_back(std::move(Part));
+    ChargeText(Part.Text);
+    AppendText(V.Text, Part.Text);
+    Append(V.Parts, std::move(Part));
   }
 }
 
@@ -359,8 +415,8 @@ void TParser::ParseControlChar(TFormValue& V) {
   Part.Control = true;
   Part.Code = Code;
   AppendUtf8(Part.Text, (Code >= 0xD800 && Code <= 0xDFFF) ? 0xFFFD : static_cast<char32_t>(Code));
-  V.Text += Part.Text;
-  V.Parts.push_back(std::move(Part));
+  AppendText(V.Text, Part.Text);
+  Append(V.Parts, std::move(Part));
 }
 
 void TParser::ParseSet(TFormValue& V) {
@@ -372,7 +428,9 @@ void TParser::ParseSet(TFormValue& V) {
     return;
   }
   for (;;) {
-    V.Names.push_back(Identifier("a set element"));
+    std::string Name = Identifier("a set element");
+    ChargeText(Name);
+    Append(V.Names, std::move(Name));
     SkipBlanks();
     if (Peek() == ']') break;
     if (Peek() != ',' || AtEnd()) Fail("expected ',' or ']' but found " + Describe());
@@ -385,14 +443,14 @@ void TParser::ParseList(TFormValue& V) {
   V.Kind = TFormValueKind::List;
   const int StartLine = V.Line;
   Advance();  // '('
-  if (++FDepth > MaxDepth) Fail("values nested too deeply");
+  if (++FDepth > MaxFormNesting) Fail("values nested too deeply");
   for (;;) {
     SkipBlanks();
     if (AtEnd())
       Fail("expected ')' closing the list begun at line " + std::to_string(StartLine) +
            " but found end of text");
     if (Peek() == ')') break;
-    V.Items.push_back(ParseValue());
+    Append(V.Items, ParseValue());
   }
   Advance();
   --FDepth;
@@ -425,6 +483,7 @@ void TParser::ParseBinary(TFormValue& V) {
 void TParser::ParseCollection(TFormValue& V) {
   V.Kind = TFormValueKind::Collection;
   Advance();  // '<'
+  if (++FDepth > MaxFormNesting) Fail("values nested too deeply");
   for (;;) {
     SkipBlanks();
     if (Peek() == '>' && !AtEnd()) break;
@@ -438,12 +497,13 @@ void TParser::ParseCollection(TFormValue& V) {
       SkipBlanks();
       if (AtWord("end")) break;
       if (AtEnd()) Fail("expected 'end' of the item begun at line " + std::to_string(Item.Line));
-      Item.Properties.push_back(ParseProperty());
+      Append(Item.Properties, ParseProperty());
     }
     FPos += 3;
-    V.CollectionItems.push_back(std::move(Item));
+    Append(V.CollectionItems, std::move(Item));
   }
   Advance();
+  --FDepth;
 }
 
 }  // namespace

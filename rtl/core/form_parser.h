@@ -3,6 +3,7 @@
 // classes or property tables (rtl/form_reader.h gives the tree its meaning).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -91,9 +92,23 @@ struct TFormObject {
   int Column = 0;
 };
 
+// How deep objects, lists and collections may be nested, counted together
+// (an object in an object, a list in a collection item, ...). Deeper text is
+// refused with the line where the limit was passed, rather than exhausting
+// the stack.
+inline constexpr int MaxFormNesting = 200;
+
+// The largest text a form may be. Longer text is refused with the line and
+// column where this size is reached, so a reader of form files need read no
+// further than one byte past it.
+inline constexpr size_t MaxFormTextSize = size_t{16} << 20;
+
 // Parses one top-level object. Line ends may be CR LF or LF; anything but
 // blanks after the final `end` is an error. Strings are taken as UTF-8, and
-// `#nn` characters above 127 are stored UTF-8 encoded.
+// `#nn` characters above 127 are stored UTF-8 encoded. The tree takes at most
+// about 32 times the text's size, plus 16 MiB: text made of so many tiny
+// values that it would need more is refused with the line where that is
+// reached, as is text longer than MaxFormTextSize.
 TFormObject ParseFormText(std::string_view Text);
 
 }  // namespace rtl

@@ -111,9 +111,12 @@ class TReader {
     ReadBody(FRoot, Tree);
   }
 
-  void ReadBody(TComponent& Instance, const TFormObject& Node) {
+  // A tree built in code has not been through the parser's limit.
+  void ReadBody(TComponent& Instance, const TFormObject& Node, int Depth = 1) {
+    if (Depth > MaxFormNesting) Fail(Node.Line, Node.Column, "objects nested too deeply");
     for (const TFormProperty& P : Node.Properties) ReadProperty(Instance, P);
-    for (const TFormObject& Child : Node.Children) ReadBody(ChildComponent(Instance, Child), Child);
+    for (const TFormObject& Child : Node.Children)
+      ReadBody(ChildComponent(Instance, Child), Child, Depth + 1);
   }
 
   TComponent& ChildComponent(TComponent& Parent, const TFormObject& Node);

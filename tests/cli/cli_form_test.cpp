@@ -3,6 +3,7 @@
 // back, options and operands overriding them, and forms that cannot be read.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -111,6 +112,16 @@ TEST_F(CliFormTest, UnreadableFormsAreUsageErrors) {
             "  NoSuchProperty = 1\n"
             "end\n");
   fs::create_directories(Dir.path() / "adir.qfm");
+  // Collections nested 13,000 deep, one level a line: refused where the
+  // 201st level opens, instead of overflowing the stack.
+  std::string Deep = "object Quindle1: TQuindle\n  X = <\n";
+  for (int I = 0; I < 13000; ++I) Deep += "item X = <\n";
+  WriteFile(Dir / "deep.qfm", Deep);
+  // One byte past 16 MiB: refused on the line where the limit falls.
+  std::string Big = "object Quindle1: TQuindle\n  SourceFilenames.Strings = (\n";
+  while (Big.size() <= (size_t{16} << 20)) Big += "    '" + std::string(93, 'x') + "'\n";
+  WriteFile(Dir / "big.qfm", Big);
+  const auto BigLine = 1 + std::count(Big.begin(), Big.begin() + (16 << 20), '\n');
   struct TCase {
     const char* File;
     std::string Part;  // expected in the message
@@ -120,6 +131,9 @@ TEST_F(CliFormTest, UnreadableFormsAreUsageErrors) {
       {"property.qfm", "property.qfm: Line 3"},
       {"missing.qfm", "missing.qfm"},
       {"adir.qfm", "adir.qfm"},
+      {"deep.qfm", "deep.qfm: Line 201,"},
+      {"big.qfm", "big.qfm: Line " + std::to_string(BigLine) + ","},
+      {"/dev/zero", "/dev/zero: Line 1,"},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.File);

@@ -360,11 +360,37 @@ TEST(FormParserErrors, ColumnPointsAtTheOffendingCharacter) {
 }
 
 TEST(FormParserErrors, DeepNestingFailsCleanly) {
-  const std::string Lists = "object A: T\n  P = " + std::string(100000, '(');
-  EXPECT_THROW(rtl::ParseFormText(Lists), rtl::EParserError);
-  std::string Objects;
-  for (int I = 0; I < 100000; ++I) Objects += "object A: T\n";
-  EXPECT_THROW(rtl::ParseFormText(Objects), rtl::EParserError);
+  auto Repeat = [](const std::string& Piece, int Times) {
+    std::string S;
+    for (int I = 0; I < Times; ++I) S += Piece;
+    return S;
+  };
+  // Each text opens one level per line, far beyond what a stack could take.
+  const struct {
+    const char* Kind;
+    std::string Text;
+  } Cases[] = {
+      {"lists", "object A: T\nP = (\n" + Repeat("(\n", 100000)},
+      {"objects", Repeat("object A: T\n", 100000)},
+      {"collections", "object A: T\nP = <\n" + Repeat("item P = <\n", 100000)},
+      {"mixed", "object A: T\nP = <\n" + Repeat("item P = (\n<\n", 50000)},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Kind);
+    try {
+      rtl::ParseFormText(C.Text);
+      ADD_FAILURE() << "no error";
+    } catch (const rtl::EParserError& E) {
+      EXPECT_NE(std::string(E.what()).find("nested too deeply"), std::string::npos) << E.what();
+      // The level past the limit is on line MaxFormNesting + 1.
+      EXPECT_EQ(E.Line(), rtl::MaxFormNesting + 1);
+    }
+  }
+  // At the limit itself the text is still read.
+  const std::string AtLimit = "object A: T\nP = <\n" +
+                              Repeat("item P = <\n", rtl::MaxFormNesting - 2) +
+                              Repeat("> end\n", rtl::MaxFormNesting - 2) + ">\nend\n";
+  EXPECT_NO_THROW(rtl::ParseFormText(AtLimit));
 }
 
 TEST(FormTreeWriter, WritesTheCanonicalLayout) {

@@ -413,6 +413,31 @@ TEST_F(FormReader, RootMustBeOfTheTextsClass) {
   EXPECT_EQ(Form.Left, 3);
 }
 
+TEST_F(FormReader, TreeNestedTooDeeplyIsRefusedWithItsLine) {
+  // Built in code, so the parser's limit never saw it.
+  rtl::TFormObject Root;
+  Root.ClassName = "TTestForm";
+  Root.Line = 1;
+  rtl::TFormObject* Node = &Root;
+  for (int Line = 2; Line <= 1000; ++Line) {
+    Node->Children.emplace_back();
+    Node = &Node->Children.back();
+    Node->ClassName = "TTestControl";
+    Node->Line = Line;
+  }
+  const int LiveBefore = LiveControls;
+  TTestForm Form(nullptr);
+  try {
+    rtl::ReadComponentTree(Form, Root, "deep.txt");
+    ADD_FAILURE() << "no error";
+  } catch (const rtl::EParserError& E) {
+    EXPECT_EQ(E.Line(), rtl::MaxFormNesting + 1) << E.what();
+    EXPECT_NE(std::string(E.what()).find("nested too deeply"), std::string::npos) << E.what();
+  }
+  EXPECT_EQ(Form.ComponentCount(), 0);
+  EXPECT_EQ(LiveControls, LiveBefore + 1);
+}
+
 TEST_F(FormReader, InheritedObjectsUpdateExistingComponents) {
   TTestForm Form(nullptr);
   auto* Existing = new TTestControl(&Form);
