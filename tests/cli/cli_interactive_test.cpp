@@ -41,6 +41,10 @@ TEST_F(CliInteractiveTest, OverwriteDialogAnswers) {
       {"escape cancels", "esc\n", "old a\n", "old b\n", 1},
       // Nobody left to answer: the close box, which means No.
       {"end of input", "", "old a\n", "old b\n", 2},
+      // A line no answer could fill (a device of zeros) ends the input.
+      {"overlong line ends the input", std::string(4096, 'y') + "\ny\ny\n", "old a\n", "old b\n",
+       2},
+      {"zeros", std::string(size_t{4} << 20, '\0'), "old a\n", "old b\n", 2},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Name);

@@ -126,6 +126,36 @@ INSTANTIATE_TEST_SUITE_P(
                                   "Unknown answer \"maybe\""}),
     [](const auto& Info) { return std::string(Info.param.Case); });
 
+TEST(Console, OverlongAnswerEndsTheInput) {
+  const size_t Max = TConsoleWidgetSet::MaxAnswerLine;
+  const struct {
+    const char* Case;
+    std::string Input;
+    TModalResult First;
+    size_t ReadAtMost;  // bytes taken from the input by both forms together
+  } Cases[] = {
+      {"longest answer still read", std::string(Max, ' ') + "\n", mrOk, Max + 1},
+      {"one byte longer", std::string(Max + 1, 'g') + "\ns\n", mrCancel, Max + 1},
+      {"zeros without end", std::string(size_t{8} << 20, '\0'), mrCancel, Max + 1},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Case);
+    std::istringstream In(C.Input);
+    std::ostringstream Out;
+    TConsoleWidgetSet Console(In, Out);
+    TQuestionForm First, Second;
+    EXPECT_EQ(First.Form.ShowModal(Console), C.First);
+    // After an overlong line nothing more is read: the next form closes too.
+    EXPECT_EQ(Second.Form.ShowModal(Console), mrCancel);
+    In.clear();
+    EXPECT_LE(static_cast<size_t>(In.tellg()), C.ReadAtMost);
+    EXPECT_EQ(First.StopClicks + Second.StopClicks, 0);
+    if (C.First == mrCancel) {
+      EXPECT_NE(Out.str().find("no more answers are read"), std::string::npos);
+    }
+  }
+}
+
 TEST(Console, ReadsAnswersFromAPipe) {
   int Fds[2];
   ASSERT_EQ(pipe(Fds), 0);

@@ -113,6 +113,22 @@ bool TConsoleWidgetSet::Answer(TCustomForm& Form, const std::vector<TChoice>& Ch
   return false;
 }
 
+bool TConsoleWidgetSet::ReadAnswer(std::string& Line) {
+  Line.clear();
+  if (FInputEnded) return false;
+  for (int C; (C = FIn.get()) != std::char_traits<char>::eof();) {
+    if (C == '\n') return true;
+    if (Line.size() == MaxAnswerLine) {
+      FOut << "\nAnswer longer than " << MaxAnswerLine << " bytes: no more answers are read.";
+      FInputEnded = true;
+      return false;
+    }
+    Line.push_back(static_cast<char>(C));
+  }
+  FInputEnded = true;
+  return !Line.empty();
+}
+
 void TConsoleWidgetSet::RunModal(TCustomForm& Form) {
   const std::vector<TChoice> List = Choices(Form);
   Draw(Form, List);
@@ -123,7 +139,7 @@ void TConsoleWidgetSet::RunModal(TCustomForm& Form) {
   while (Form.ModalResult() == mrNone) {
     Prompt(Form);
     std::string Line;
-    if (!std::getline(FIn, Line)) {
+    if (!ReadAnswer(Line)) {
       // Nobody is left to answer: close, whether or not the form has a close box.
       FOut << '\n' << std::flush;
       return Form.Close();

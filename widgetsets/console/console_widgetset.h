@@ -9,10 +9,15 @@
 //   "esc", or the ESC character       Escape: presses the Cancel button
 //   end of input                      the close box: closes with mrCancel
 //
+// An answer line is at most MaxAnswerLine bytes. A longer line (a device of
+// zeros, a file that is no list of answers) ends the input there: that form
+// and every later one close as at the end of input, and nothing more is read.
+//
 // It writes only to the stream it was given (standard error by default) and
 // reads only from its input (standard input by default).
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -31,6 +36,8 @@ struct TConsoleOptions {
 
 class TConsoleWidgetSet : public TWidgetSet {
  public:
+  static constexpr size_t MaxAnswerLine = 1024;
+
   // Standard input and standard error.
   explicit TConsoleWidgetSet(TConsoleOptions Options = {});
   TConsoleWidgetSet(std::istream& In, std::ostream& Out, TConsoleOptions Options = {});
@@ -55,9 +62,13 @@ class TConsoleWidgetSet : public TWidgetSet {
   // Applies one line of input; false when the line was not understood.
   bool Answer(TCustomForm& Form, const std::vector<TChoice>& Choices, const std::string& Line);
 
+  // One line into Line, without its end; false when the input has ended.
+  bool ReadAnswer(std::string& Line);
+
   std::istream& FIn;
   std::ostream& FOut;
   TConsoleOptions FOptions;
+  bool FInputEnded = false;
 };
 
 }  // namespace rtl
