@@ -9,7 +9,13 @@ ifeq ($(SANITIZE),1)
   CMAKE_FLAGS += -DQUINDLE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 endif
 
-.PHONY: setup configure build test run format lint clean
+# The fuzz build: clang with libFuzzer, in a build directory of its own.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_CXX ?= $(shell command -v clang++-14 || command -v clang++)
+FUZZ_CC ?= $(shell command -v clang-14 || command -v clang)
+FUZZ_TIME ?= 600
+
+.PHONY: setup configure build test run format lint clean fuzz-build fuzz-smoke fuzz
 
 setup:
 	@scripts/setup
@@ -22,6 +28,31 @@ build: configure
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory fuzz-smoke
+
+fuzz-build: setup
+	@cmake -S . -B $(FUZZ_BUILD) -DQUINDLE_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_COMPILER=$(FUZZ_CC) -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# A short run of every fuzz target (each target's own time is set in
+# tests/fuzz/CMakeLists.txt). Skipped without clang, and in the sanitizer
+# build, whose suites the fuzz build does not change.
+fuzz-smoke:
+ifeq ($(SANITIZE),1)
+	@echo "fuzz: skipped in the sanitizer build"
+else ifeq ($(FUZZ_CXX),)
+	@echo "fuzz: skipped, no clang++ found"
+else
+	@$(MAKE) --no-print-directory fuzz-build
+	@cd $(FUZZ_BUILD) && ctest --output-on-failure -j $(JOBS)
+endif
+
+# Every fuzz target for FUZZ_TIME seconds, one after another; the figures
+# are printed per target, and logs, grown corpora and failing inputs are
+# kept under $(FUZZ_BUILD)/runs/.
+fuzz: fuzz-build
+	@tests/fuzz/run_all.sh $(FUZZ_BUILD) $(FUZZ_TIME)
 
 # Copies the bundled examples into a fresh folder with validation on, one
 # line per file copied; the folder is created by the command itself (-d).
@@ -46,4 +77,4 @@ lint: setup
 	@echo $(LINT_SOURCES) | xargs -n 4 -P $(JOBS) clang-tidy-14 -p $(BUILD) --quiet 2>/dev/null
 
 clean:
-	@rm -rf build build-sanitize
+	@rm -rf build build-sanitize $(FUZZ_BUILD)
