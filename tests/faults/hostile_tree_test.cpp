@@ -369,6 +369,17 @@ TEST_F(HostileTree, SpecialFilesAsSourcesAndTargets) {
   ::close(Socket);
 }
 
+// The LZ run looks into each source for the name it records; a FIFO is
+// not looked into, so the run neither waits for a writer nor takes its bytes.
+TEST_F(HostileTree, LzRunFromAFifoIntoAFolderReturns) {
+  fs::create_directory(Path("out"));
+  ASSERT_EQ(mkfifo(Path("data.tx_").c_str(), 0644), 0);
+  const TRun R = Run({"-m", "lz", "data.tx_", "out/"}, 30);
+  ExpectSane(R);
+  EXPECT_EQ(R.Status, 0) << R.Err;
+  EXPECT_TRUE(fs::exists(Path("out") / "data.tx_"));
+}
+
 // A device throws away what it is given (this one is /dev/null), so a move
 // onto one that deletes its source loses the file. Disabled until the move
 // keeps the source of a target that is not a regular file.
