@@ -75,13 +75,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
   if (ThroughPipe) {
     int Pipe[2];
     FUZZ_CHECK(pipe(Pipe) == 0);
-    std::thread Writer([&] {
-      quindle::fuzz::WriteAllFd(Pipe[1], Data, Size);
+    // What fits in the pipe is written before the copy starts; more needs a
+    // writer running beside it.
+    const bool Fits = Size <= static_cast<size_t>(fcntl(Pipe[1], F_GETPIPE_SZ));
+    std::thread Writer;
+    if (Fits) {
+      FUZZ_CHECK(quindle::fuzz::WriteAllFd(Pipe[1], Data, Size));
       close(Pipe[1]);
-    });
+    } else {
+      Writer = std::thread([&] {
+        quindle::fuzz::WriteAllFd(Pipe[1], Data, Size);
+        close(Pipe[1]);
+      });
+    }
     Result = rtl::LZCopy(Pipe[0], Out);
     close(Pipe[0]);
-    Writer.join();
+    if (Writer.joinable()) Writer.join();
   } else {
     const int In = MemoryFile(Data, Size);
     Result = rtl::LZCopy(In, Out);
