@@ -58,6 +58,10 @@ TEST(LZCopyDamage, DamagedStreamsEndCleanly) {
       {"garbage_after_header", packed.substr(0, 14) + RandomBytes(5000, 3), -100},
       {"unknown_mode", modeB, rtl::LZERROR_UNKNOWNALG},
       {"unknown_mode_short", modeB.substr(0, 9), rtl::LZERROR_UNKNOWNALG},
+      // Found by fuzz_lz: mode 0 and a header cut after the length's first
+      // bytes is refused like any other mode, not copied as plain data.
+      {"mode_zero_cut_header", std::string("SZDD\x88\xF0\x27\x33\0\0\x01\x61", 12),
+       rtl::LZERROR_UNKNOWNALG},
       {"magic_and_mode_only", packed.substr(0, 9), 9},  // too short to be compressed
       {"magic_only", packed.substr(0, 8), 8},
       {"empty", "", 0},
