@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/about_box.h"
 #include "dialogs/overwrite_dialog.h"
 #include "fuzz_check.h"
 #include "rtl/core/form_reader.h"
@@ -20,6 +21,7 @@ using TMakeDialog = std::unique_ptr<rtl::TForm> (*)();
 // Every dialog of the library; the first byte of the input picks one.
 const TMakeDialog Dialogs[] = {
     [] { return std::unique_ptr<rtl::TForm>(new quindle::TOverwriteDialog(nullptr)); },
+    [] { return std::unique_ptr<rtl::TForm>(new quindle::TQDAboutBox(nullptr)); },
 };
 
 std::vector<rtl::TComponent*> Owned(const rtl::TComponent& Form) {

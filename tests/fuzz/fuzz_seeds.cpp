@@ -97,8 +97,10 @@ void FormSeeds(const fs::path& Tree, const fs::path& Shared) {
   std::vector<std::string> Texts;
   for (const fs::path& File : FilesIn(Shared / "forms"))
     if (File.extension() != ".json") Texts.push_back(Slurp(File));
-  const std::string Dialog = Slurp(Tree / "dialogs" / "overwrite_dialog.lfm");
-  Texts.push_back(Dialog);
+  const std::string Overwrite = Slurp(Tree / "dialogs" / "overwrite_dialog.lfm");
+  const std::string About = Slurp(Tree / "dialogs" / "about_box.lfm");
+  Texts.push_back(Overwrite);
+  Texts.push_back(About);
   Texts.push_back(Slurp(Tree / "tests" / "rtl" / "data" / "test_form.lfm"));
 
   quindle::TQuindle Quindle(nullptr);
@@ -112,10 +114,12 @@ void FormSeeds(const fs::path& Tree, const fs::path& Shared) {
   Quindle.SetOverwriteIfExist(false);
   Texts.push_back(quindle::WriteQuindleForm(Quindle));
 
+  // The first byte picks the dialog: 0 the overwrite dialog, 1 the About box.
   for (const std::string& T : Texts) {
     Seed("form_parser", T);
     Seed("form_quindle", T);
     Seed("dialog_layout", '\0' + T);
+    Seed("dialog_layout", '\1' + T);
   }
   // The dialog's own controls, changed in place.
   Seed("dialog_layout", std::string(1, '\0') +
@@ -124,6 +128,14 @@ void FormSeeds(const fs::path& Tree, const fs::path& Shared) {
                             "  inherited YesButton: TButton\n"
                             "    Caption = '&Sure'\n"
                             "    Default = False\n"
+                            "  end\n"
+                            "end\n");
+  Seed("dialog_layout", std::string(1, '\1') +
+                            "object QDAboutBox: TQDAboutBox\n"
+                            "  inherited Panel1: TPanel\n"
+                            "    inherited Version: TLabel\n"
+                            "      Caption = 'Release'\n"
+                            "    end\n"
                             "  end\n"
                             "end\n");
 }
