@@ -14,20 +14,21 @@
 namespace {
 
 bool ParseMethod(const char* Name, quindle::TCopyType& Type) {
-  static const struct {
-    const char* Name;
-    quindle::TCopyType Type;
-  } kMethods[] = {{"stream", quindle::ctStream},
-                  {"block", quindle::ctBlock},
-                  {"lz", quindle::ctLZCopy},
-                  {"move", quindle::ctMove}};
-  for (const auto& M : kMethods) {
-    if (std::strcmp(Name, M.Name) == 0) {
-      Type = M.Type;
+  for (const quindle::TCopyTypeName& T : quindle::kCopyTypes) {
+    if (std::strcmp(Name, T.CommandName) == 0) {
+      Type = T.Value;
       return true;
     }
   }
   return false;
+}
+
+// "stream|block|lz|move"
+std::string MethodNames() {
+  std::string Names;
+  for (const quindle::TCopyTypeName& T : quindle::kCopyTypes)
+    Names += (Names.empty() ? "" : "|") + std::string(T.CommandName);
+  return Names;
 }
 
 }  // namespace
@@ -35,7 +36,7 @@ bool ParseMethod(const char* Name, quindle::TCopyType& Type) {
 int main(int argc, char** argv) {
   quindle::TCopyType Type = quindle::ctStream;
   if (argc != 4 || !ParseMethod(argv[1], Type)) {
-    std::fprintf(stderr, "usage: %s stream|block|lz|move SOURCE TARGET\n", argv[0]);
+    std::fprintf(stderr, "usage: %s %s SOURCE TARGET\n", argv[0], MethodNames().c_str());
     return 2;
   }
   quindle::TQuindle Q(nullptr);

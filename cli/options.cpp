@@ -58,10 +58,8 @@ void CheckOperands(const TCliOptions& O) {
 }  // namespace
 
 std::optional<TCopyType> ParseMethod(const std::string& Name) {
-  if (rtl::SameText(Name, "stream")) return ctStream;
-  if (rtl::SameText(Name, "block")) return ctBlock;
-  if (rtl::SameText(Name, "lz")) return ctLZCopy;
-  if (rtl::SameText(Name, "move")) return ctMove;
+  for (const TCopyTypeName& T : kCopyTypes)
+    if (rtl::SameText(Name, T.CommandName)) return T.Value;
   return std::nullopt;
 }
 

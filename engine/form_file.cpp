@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <vector>
 
 #include "rtl/core/form_reader.h"
 #include "rtl/core/form_writer.h"
@@ -92,6 +93,22 @@ void WriteInPlace(const std::string& Path, const std::string& Text) {
     throw rtl::EWriteError(rtl::FileErrorText("Cannot write file", Path, Error), Error, Path);
 }
 
+// An enumeration's names are stored by ordinal, so the table must list the
+// methods in the order of their values.
+constexpr bool CopyTypesInValueOrder() {
+  size_t Ordinal = 0;
+  for (const TCopyTypeName& T : kCopyTypes)
+    if (T.Value != Ordinal++) return false;
+  return true;
+}
+static_assert(CopyTypesInValueOrder());
+
+std::vector<std::string> CopyTypeNames() {
+  std::vector<std::string> Names;
+  for (const TCopyTypeName& T : kCopyTypes) Names.emplace_back(T.FormName);
+  return Names;
+}
+
 }  // namespace
 
 const TClassInfo* SrcFileTypesClassInfo() {
@@ -123,8 +140,7 @@ const TClassInfo* QuindleClassInfo() {
               [](T& Q, rtl::TComponent* V) {
                 if (V == nullptr) Q.SetAbout(nullptr);
               })
-          .Enumeration("CopyType", {"ctStream", "ctBlock", "ctLZCopy", "ctMove"}, &T::CopyType,
-                       &T::SetCopyType)
+          .Enumeration("CopyType", CopyTypeNames(), &T::CopyType, &T::SetCopyType)
           .Boolean("CreateTgtDir", &T::CreateTgtDir, &T::SetCreateTgtDir, false)
           .Object("SrcFileTypes", &T::SrcFileTypes, SrcFileTypesClassInfo())
           .Boolean("OverwriteIfExist", &T::OverwriteIfExist, &T::SetOverwriteIfExist, true)

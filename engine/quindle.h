@@ -18,6 +18,20 @@ class TQDAboutBox;  // the About box of the design host (dialogs)
 
 enum TCopyType : uint8_t { ctStream, ctBlock, ctLZCopy, ctMove };
 
+// Every transfer method once, in the order of its value: the name a form file
+// stores it under and the name the command line takes.
+struct TCopyTypeName {
+  TCopyType Value;
+  const char* FormName;
+  const char* CommandName;
+};
+inline constexpr TCopyTypeName kCopyTypes[] = {
+    {ctStream, "ctStream", "stream"},
+    {ctBlock, "ctBlock", "block"},
+    {ctLZCopy, "ctLZCopy", "lz"},
+    {ctMove, "ctMove", "move"},
+};
+
 using TNotifyEvent = std::function<void(rtl::TObject* Sender)>;
 using TQuindleEvent =
     std::function<void(rtl::TObject* Sender, std::string SrcFileName, std::string TgtFileName)>;
