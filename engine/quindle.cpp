@@ -2,6 +2,8 @@
 // Construction, the property write rules and the attribute filter.
 #include "engine/quindle.h"
 
+#include <memory>
+
 namespace quindle {
 
 void TSrcFileTypes::Assign(const rtl::TPersistent* Source) {
@@ -54,19 +56,14 @@ bool HasAttr(const std::string& FileName, uint16_t Attr) {
   return (Word & Attr) == Attr;
 }
 
-TQuindle::TQuindle(rtl::TComponent* AOwner) : rtl::TCommonDialog(AOwner) {
-  FSourceFilenames = new rtl::TStringList;
-  FFileList = new rtl::TStringList;
-  FAttrList = new rtl::TStringList;
-  FSrcFileTypes = new TSrcFileTypes;
-}
+TQuindle::TQuindle(rtl::TComponent* AOwner)
+    : rtl::TCommonDialog(AOwner),
+      FSourceFilenames(std::make_unique<rtl::TStringList>()),
+      FFileList(std::make_unique<rtl::TStringList>()),
+      FAttrList(std::make_unique<rtl::TStringList>()),
+      FSrcFileTypes(std::make_unique<TSrcFileTypes>()) {}
 
-TQuindle::~TQuindle() {
-  delete FSourceFilenames;
-  delete FFileList;
-  delete FAttrList;
-  delete FSrcFileTypes;
-}
+TQuindle::~TQuindle() = default;
 
 void TQuindle::SetShowMessages(bool Value) {
   FShowMessages = Value;
@@ -85,14 +82,14 @@ void TQuindle::SetTargetFilename(const std::string& Value) {
 void TQuindle::SetMultiSrcFN(const rtl::TStringList* Value) {
   if (Value == nullptr)
     throw rtl::EConvertError("Cannot assign a nil to a " + FSourceFilenames->ClassName());
-  if (Value != FSourceFilenames) FSourceFilenames->Assign(*Value);
+  if (Value != FSourceFilenames.get()) FSourceFilenames->Assign(*Value);
   if (!(ComponentState() & rtl::csDesigning)) BuildFileList();
 }
 
 void TQuindle::SetSrcFileTypes(const TSrcFileTypes* Value) {
   if (Value == nullptr)
     throw rtl::EConvertError("Cannot assign a nil to a " + FSrcFileTypes->ClassName());
-  if (Value != FSrcFileTypes) FSrcFileTypes->Assign(Value);
+  if (Value != FSrcFileTypes.get()) FSrcFileTypes->Assign(Value);
   if (!(ComponentState() & rtl::csDesigning)) BuildFileList();
 }
 

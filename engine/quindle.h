@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "rtl/core/classes.h"
@@ -106,7 +107,7 @@ class TQuindle : public rtl::TCommonDialog {
   void SetCopyType(TCopyType Value) { FTransferType = Value; }
   bool CreateTgtDir() const { return FMakeTgtDir; }
   void SetCreateTgtDir(bool Value) { FMakeTgtDir = Value; }
-  TSrcFileTypes* SrcFileTypes() const { return FSrcFileTypes; }
+  TSrcFileTypes* SrcFileTypes() const { return FSrcFileTypes.get(); }
   void SetSrcFileTypes(const TSrcFileTypes* Value);
   bool OverwriteIfExist() const { return FOverwriteIfExist; }
   void SetOverwriteIfExist(bool Value) { FOverwriteIfExist = Value; }
@@ -116,7 +117,7 @@ class TQuindle : public rtl::TCommonDialog {
   bool ShowMessages() const { return FShowMessages; }
   void SetShowMessages(bool Value);
   int64_t SizeFile() const { return FSrcSize; }
-  rtl::TStringList* SourceFilenames() const { return FSourceFilenames; }
+  rtl::TStringList* SourceFilenames() const { return FSourceFilenames.get(); }
   void SetMultiSrcFN(const rtl::TStringList* Value);
   const std::string& TargetFilename() const { return FTargetFilename; }
   void SetTargetFilename(const std::string& Value);
@@ -219,7 +220,9 @@ class TQuindle : public rtl::TCommonDialog {
   bool FMakeTgtDir = false;
   TQDAboutBox* FAbout = nullptr;
   std::string FMessage;
-  rtl::TStringList* FSourceFilenames = nullptr;
+  // Owned, like FFileList, FAttrList and FSrcFileTypes, and the same objects
+  // for the component's whole life.
+  std::unique_ptr<rtl::TStringList> FSourceFilenames;
   bool FOverwriteIfExist = true;
   int32_t FProgress = 0;
   bool FShowMessages = false;
@@ -237,9 +240,9 @@ class TQuindle : public rtl::TCommonDialog {
   bool FValidate = false;
   std::string FSrcFileName;
   std::string FTgtFileName;
-  rtl::TStringList* FFileList = nullptr;
-  rtl::TStringList* FAttrList = nullptr;
-  TSrcFileTypes* FSrcFileTypes = nullptr;
+  std::unique_ptr<rtl::TStringList> FFileList;
+  std::unique_ptr<rtl::TStringList> FAttrList;
+  std::unique_ptr<TSrcFileTypes> FSrcFileTypes;
   bool FRecurseDirs = false;
 
   TQuindleEvent FOnAfterCopyFile;
