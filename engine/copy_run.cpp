@@ -19,6 +19,7 @@
 //     checksum, transfer, target checksum, read-only bit back, OnAfterCopyFile.
 //  8. End: Progress 100 with OnProgressChange, unless the run ended early.
 #include "engine/quindle.h"
+#include "engine/run.h"
 #include "engine/selection.h"
 #include "rtl/files/file_identity.h"
 #include "rtl/files/lz/lz.h"
@@ -128,15 +129,13 @@ void TQuindle::CopyFiles() {
   rtl::SetErrorMode(1);
   FAborted = false;
   FProgress = 0;
-  FProgressStep = 0;
-  bool TargetIsDir = false;
-  FNewTargetsPlain = false;
-  if (ClassifyTarget(TargetIsDir)) {
-    FNewTargetsPlain = rtl::NewFilesFollowUmask(rtl::ExtractFilePath(FTargetFilename));
+  TRun Run(*this);
+  if (ClassifyTarget(Run)) {
+    Run.NewTargetsPlain = rtl::NewFilesFollowUmask(rtl::ExtractFilePath(FTargetFilename));
     const int Count = FSourceFilenames->Count();
     for (int Entry = Count > 0 ? Count : 1; Entry >= 1 && !Aborted(); --Entry) {
       FSrcSpec = Count > 0 ? (*FSourceFilenames)[Entry - 1] : std::string();
-      if (!ProcessEntry(TargetIsDir)) return;  // an early ending: no final progress
+      if (!ProcessEntry(Run)) return;  // an early ending: no final progress
     }
   }
   FProgress = 100;
@@ -145,10 +144,10 @@ void TQuindle::CopyFiles() {
 
 // Decides whether the target names a directory and makes sure it exists.
 // False when the run must not process any entry.
-bool TQuindle::ClassifyTarget(bool& TargetIsDir) {
+bool TQuindle::ClassifyTarget(TRun& Run) {
   int32_t Attr = 0;
   if (!detail::NamesDirectory(FTargetFilename, Attr)) return true;
-  TargetIsDir = true;
+  Run.TargetIsDir = true;
   if (Attr >= 0 && (Attr & rtl::faDirectory) && !rtl::ExtractFileName(FTargetFilename).empty())
     FTargetFilename += rtl::PathDelim;
   std::string DirName = FTargetFilename;
@@ -167,7 +166,7 @@ bool TQuindle::ClassifyTarget(bool& TargetIsDir) {
 }
 
 // One entry. False when the run ends here, without the final progress.
-bool TQuindle::ProcessEntry(bool TargetIsDir) {
+bool TQuindle::ProcessEntry(TRun& Run) {
   if (FSrcSpec.empty()) {
     SrcFileError();
     return false;
@@ -193,13 +192,13 @@ bool TQuindle::ProcessEntry(bool TargetIsDir) {
   SearchGuard Guard(FSrcSearch);
   do {
     if (Aborted()) break;
-    HandleMatch(Mask, TargetIsDir);
+    HandleMatch(Run, Mask);
     if (Aborted()) break;
   } while (rtl::FindNext(FSrcSearch) == 0);
   return true;
 }
 
-void TQuindle::HandleMatch(int32_t Mask, bool TargetIsDir) {
+void TQuindle::HandleMatch(TRun& Run, int32_t Mask) {
   // The current-file fields are filled before the filter, so they also hold
   // the last match seen when that match is skipped.
   FSrcSize = FSrcSearch.Size;
@@ -213,7 +212,7 @@ void TQuindle::HandleMatch(int32_t Mask, bool TargetIsDir) {
     CreateSubDirectory(MatchName);
     return;
   }
-  FTgtFileName = TargetNameFor(MatchName, TargetIsDir);
+  FTgtFileName = TargetNameFor(MatchName, Run.TargetIsDir);
   if (rtl::FileExists(FTgtFileName)) {
     // Copying a file onto itself under another name would truncate it first:
     // refuse it like an entry spelled as the target.
@@ -228,17 +227,17 @@ void TQuindle::HandleMatch(int32_t Mask, bool TargetIsDir) {
     TgtFileExists();
     if (Aborted() || !FOverwriteIfExist) return;
   }
-  CopyOneFile();
+  CopyOneFile(Run);
 }
 
 // A matched directory is created empty under the target; its content is not copied.
 void TQuindle::CreateSubDirectory(const std::string& MatchName) {
   const std::string SubDir = rtl::ExtractFileDir(FTargetFilename) + rtl::PathDelim + MatchName;
   if (!rtl::CreateDir(SubDir)) CannotCreateTgtDir(SubDir);
-  FSetDateValue = FSrcDate;
-  FSetAttrValue = FSrcAttr;
-  DoSetAttr(SubDir, FSetAttrValue, FSetDateValue);
-  rtl::FileSetAttr(SubDir, FSetAttrValue);
+  rtl::TDateTime Date = FSrcDate;
+  int32_t Attr = FSrcAttr;
+  DoSetAttr(SubDir, Attr, Date);
+  rtl::FileSetAttr(SubDir, Attr);  // the date is not applied to a directory
 }
 
 std::string TQuindle::TargetNameFor(const std::string& MatchName, bool TargetIsDir) const {
@@ -267,7 +266,7 @@ void TQuindle::LookUpTarget() {
   }
 }
 
-void TQuindle::CopyOneFile() {
+void TQuindle::CopyOneFile(TRun& Run) {
   DoBeforeCopyFile(FSrcFileName, FTgtFileName);
   ReadOnlyRestorer ReadOnly(FSrcFileName, FSrcAttr);
   // Not HasAttr: it counts a name it cannot query (one holding '*' or '?', or
@@ -276,7 +275,7 @@ void TQuindle::CopyOneFile() {
   if (rtl::FileGetReadOnly(FSrcFileName) == rtl::faReadOnly) ReadOnly.Clear();
   std::string SrcCRC;
   if (FValidate) SrcCRC = FileCRC(FSrcFileName);
-  Transfer();
+  Transfer(Run);
   if (FValidate) {
     const std::string TgtCRC = FileCRC(FTgtFileName);
     if (SrcCRC == kCrcError || TgtCRC == kCrcError || SrcCRC != TgtCRC) FailValidation();
@@ -285,19 +284,20 @@ void TQuindle::CopyOneFile() {
   DoAfterCopyFile(FSrcFileName, FTgtFileName);
 }
 
-void TQuindle::Transfer() {
+void TQuindle::Transfer(TRun& Run) {
+  const detail::TTransferFile File = Run.CurrentFile();
   switch (FTransferType) {
     case ctStream:
-      StreamCopy();
+      detail::StreamCopy(File);
       break;
     case ctBlock:
-      BlockCopy();
+      detail::BlockCopy(File);
       break;
     case ctLZCopy:
-      LZExpandCopy();
+      detail::LZExpandCopy(File);
       break;
     case ctMove:
-      MoveCopy();
+      detail::MoveCopy(File);
       break;
   }
 }

@@ -165,20 +165,24 @@ class TQuindle : public rtl::TCommonDialog {
 
  private:
   friend class TQuindleTestAccess;
+  // One run's own state, and the way the transfer methods reach the
+  // dispatchers (engine/run.h).
+  class TRun;
 
   // Copy run.
   void CopyFiles();
   // FAborted, after taking in a pending Abort().
   bool Aborted();
-  bool ClassifyTarget(bool& TargetIsDir);
-  bool ProcessEntry(bool TargetIsDir);
-  void HandleMatch(int32_t Mask, bool TargetIsDir);
+  bool ClassifyTarget(TRun& Run);
+  bool ProcessEntry(TRun& Run);
+  void HandleMatch(TRun& Run, int32_t Mask);
   void CreateSubDirectory(const std::string& MatchName);
   std::string TargetNameFor(const std::string& MatchName, bool TargetIsDir) const;
   void LookUpTarget();
-  void CopyOneFile();
-  void Transfer();
-  // Transfer methods.
+  void CopyOneFile(TRun& Run);
+  void Transfer(TRun& Run);
+  // Transfer methods: each works on the current file with a run of its own
+  // (the run itself calls the methods in engine/transfer.h).
   void StreamCopy();
   void BlockCopy();
   void LZExpandCopy();
@@ -265,17 +269,6 @@ class TQuindle : public rtl::TCommonDialog {
   TNotifyEvent FOnStart;
   TNotifyEvent FOnTgtFileError;
   TNotifyEvent FOnTgtFileExists;
-
-  // Working cells that the run shares with the transfer methods: the progress
-  // step, and the attribute and date handed by reference to OnSetAttr.
-  int32_t FProgressStep = 0;
-  int32_t FSetAttrValue = 0;
-  rtl::TDateTime FSetDateValue = 0;
-  // Set by BlockCopy when it reported a failure, so that a move keeps its source.
-  bool FTransferFailed = false;
-  // True when a file created in the target's directory gets the permissions
-  // asked for less the umask (no default access control list there).
-  bool FNewTargetsPlain = false;
 };
 
 }  // namespace quindle

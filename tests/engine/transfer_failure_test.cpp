@@ -11,11 +11,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "rtl/files/fault_injection.h"
 #include "transfer_fixture.h"
 
 namespace quindle {
@@ -150,6 +153,55 @@ TEST_P(TransferHandlerThrows, InOnOpenTgtErrorIsReportedByOpenSrcError) {
 INSTANTIATE_TEST_SUITE_P(Methods, TransferHandlerThrows,
                          ::testing::Values(ctStream, ctBlock, ctLZCopy),
                          [](const auto& Info) { return std::string(MethodName(Info.param)); });
+
+struct CloseCase {
+  const char* Name;
+  TCopyType Type;
+  Events Expected;
+};
+void PrintTo(const CloseCase& C, std::ostream* Os) {
+  *Os << C.Name;
+}
+
+class TransferCloseFails : public TransferFixture,
+                           public ::testing::WithParamInterface<CloseCase> {};
+
+// A target whose close fails (as on a network or quota-limited file system)
+// has not been written for sure: it is a failure of the target, reported
+// once, after the closing step; a move keeps its source.
+TEST_P(TransferCloseFails, IsReportedAsATargetFailure) {
+  const CloseCase& C = GetParam();
+  const std::string Data = RandomBytes(1000);
+  const std::string Src = MakeSource("s", SourceBytes(C.Type, Data));
+  if (C.Type == ctMove) WriteFile(Dir / "t", "old");  // the rename is refused: the copy path
+  Select(Src, Dir / "t", rtl::faArchive);
+  // The first close after OnSetAttr is the target's.
+  bool Armed = false;
+  int Failed = 0;
+  SetAttrHook = [&](int32_t&, rtl::TDateTime&) { Armed = true; };
+  rtl::detail::SetFaultHook(
+      [&](rtl::detail::TFaultOp Op) -> std::optional<rtl::detail::TFaultAction> {
+        if (Op != rtl::detail::TFaultOp::Close || !Armed) return std::nullopt;
+        Armed = false;
+        ++Failed;
+        return rtl::detail::TFaultAction{std::make_error_code(std::errc::io_error)};
+      });
+  Run(C.Type);
+  rtl::detail::SetFaultHook(nullptr);
+  EXPECT_EQ(Failed, 1);
+  EXPECT_EQ(Log, C.Expected);
+  EXPECT_EQ(ReadFile(Dir / "t"), Data);
+  EXPECT_EQ(ReadFile(Src), SourceBytes(C.Type, Data));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Methods, TransferCloseFails,
+    ::testing::Values(
+        CloseCase{"Stream", ctStream, {"P0", "P100", "SetAttr", "OpenTgtError"}},
+        CloseCase{"Block", ctBlock, {"P0", "P100", "SetAttr", "OpenTgtError"}},
+        CloseCase{"LZ", ctLZCopy, {"P0", "P100", "SetAttr", "OpenTgtError"}},
+        CloseCase{"Move", ctMove, {"P0", "P0", "P0", "P100", "SetAttr", "OpenTgtError", "P100"}}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
 
 // Sets or clears the immutable flag; false where the file system lacks it.
 bool SetImmutable(const std::string& Name, bool On) {

@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+// The state one run keeps to itself, and the way its transfer methods reach
+// the component's dispatchers.
+#pragma once
+
+#include <exception>
+#include <string>
+
+#include "engine/quindle.h"
+#include "engine/transfer.h"
+
+namespace quindle {
+
+class TQuindle::TRun final : public detail::TTransferEvents {
+ public:
+  explicit TRun(TQuindle& Q) : Q(Q), Progress(Q.FProgress, *Q.FSourceFilenames, *this) {}
+  TRun(const TRun&) = delete;
+  TRun& operator=(const TRun&) = delete;
+
+  // The current file, as the run filled the component's fields for it.
+  detail::TTransferFile CurrentFile() {
+    return {Q.FSrcFileName, Q.FTgtFileName,  Q.FSrcAttr, Q.FSrcDate, Q.FSrcSearch.Time,
+            Q.FSrcSize,     NewTargetsPlain, Progress,   *this};
+  }
+
+  void ProgressChange() override { Q.ProgressChange(); }
+  void SetAttr(const std::string& FileName, int32_t& Attr, rtl::TDateTime& Date) override {
+    Q.DoSetAttr(FileName, Attr, Date);
+  }
+  void OpenSrcError(const std::exception&) override { Q.OpenSrcError(); }
+  void OpenTgtError(const std::exception&) override { Q.OpenTgtError(); }
+  void LZCopyError() override { Q.LZCopyError(); }
+  void MoveFileError() override { Q.MoveFileError(); }
+
+  // Set by the target classification.
+  bool TargetIsDir = false;
+  // New files in the target's directory get the permissions asked for less
+  // the umask (no default access control list there).
+  bool NewTargetsPlain = false;
+
+ private:
+  TQuindle& Q;
+  // Progress with the run's step, set to 0 when the run starts.
+  detail::TProgressSink Progress;
+};
+
+}  // namespace quindle
