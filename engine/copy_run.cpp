@@ -139,7 +139,7 @@ void TQuindle::CopyFiles() {
     }
   }
   FProgress = 100;
-  ProgressChange();
+  ProgressChange(std::string(), FTargetFilename);
 }
 
 // Decides whether the target names a directory and makes sure it exists.

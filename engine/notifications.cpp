@@ -23,100 +23,192 @@ std::string DisplayName(const std::string& FileName) {
   return rtl::AnsiUpperCase(Lower.substr(0, First)) + Lower.substr(First);
 }
 
-void Notify(const TNotifyEvent& Handler, rtl::TObject* Sender) {
-  if (Handler) Handler(Sender);
-}
-
 }  // namespace
 
-void TQuindle::ReportError(const TNotifyEvent& Handler, const std::string& Text) {
+bool IsErrorCondition(TCondition What) {
+  switch (What) {
+    case TCondition::CannotCreateTgtDir:
+    case TCondition::CopyToSelfError:
+    case TCondition::FailValidate:
+    case TCondition::LZCopyError:
+    case TCondition::MoveFileError:
+    case TCondition::MoveToSelfError:
+    case TCondition::OpenSrcError:
+    case TCondition::OpenTgtError:
+    case TCondition::SrcFileError:
+    case TCondition::SrcFileNotExist:
+    case TCondition::TgtFileError:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string DefaultText(TCondition What, const std::string& SrcFileName,
+                        const std::string& TgtFileName) {
+  switch (What) {
+    case TCondition::SrcFileError:
+      return "No source file assigned.";
+    case TCondition::TgtFileError:
+      return "No target file assigned.";
+    case TCondition::CopyToSelfError:
+      return "Cannot copy file " + SrcFileName + " onto itself.";
+    case TCondition::MoveToSelfError:
+      return "Cannot move file " + SrcFileName + " onto itself.";
+    case TCondition::SrcFileNotExist:
+      return "Source File " + SrcFileName + " does not exist.";
+    case TCondition::OpenSrcError:
+      return "Cannot open source file " + SrcFileName + ".";
+    case TCondition::OpenTgtError:
+      return "Cannot open target file " + TgtFileName + ".";
+    case TCondition::LZCopyError:
+      return "Error during LZ copy.";
+    case TCondition::MoveFileError:
+      return "File " + SrcFileName + " is read only.  Cannot move.";
+    case TCondition::FailValidate:
+      return TgtFileName + " failed validation.";
+    case TCondition::CannotCreateTgtDir:
+      return "Cannot create target directory \r" + TgtFileName;
+    case TCondition::DirNotExist:
+      return "Directory " + rtl::ExtractFilePath(TgtFileName) + " does not exist. Create it?";
+    default:
+      return std::string();
+  }
+}
+
+void TQuindle::Record(TCondition What, const std::string& SrcFileName,
+                      const std::string& TgtFileName, const std::exception* Cause) {
+  // Assigned into the same strings each time, so that the notifications of
+  // every file cost no allocation once the names have fitted.
+  FCondition.What = What;
+  FCondition.SrcFileName = SrcFileName;
+  FCondition.TgtFileName = TgtFileName;
+  FCondition.Text = DefaultText(What, SrcFileName, TgtFileName);
+  const auto* Failure = dynamic_cast<const rtl::Exception*>(Cause);
+  if (Failure != nullptr && Failure->Code()) {
+    FCondition.Error = Failure->Code();
+    FCondition.ErrorFileName = Failure->FileName();
+  } else {
+    FCondition.Error.clear();
+    FCondition.ErrorFileName.clear();
+  }
+}
+
+void TQuindle::ReportError(const TNotifyEvent& Handler) {
   if (Handler) {
     Handler(this);
     return;
   }
   if (!FShowMessages) return;
-  FMessage = Text;
+  FMessage = FCondition.Text;
   rtl::MessageDlg(FMessage, rtl::mtInformation, {rtl::mbOK}, 0);
 }
 
 void TQuindle::Start() {
-  Notify(FOnStart, this);
+  Record(TCondition::Start, std::string(), FTargetFilename);
+  if (FOnStart) FOnStart(this);
 }
 void TQuindle::Finished() {
-  Notify(FOnFinished, this);
+  Record(TCondition::Finished, std::string(), FTargetFilename);
+  if (FOnFinished) FOnFinished(this);
 }
 void TQuindle::ProgressChange() {
-  Notify(FOnProgressChange, this);
+  ProgressChange(FSrcFileName, FTgtFileName);
+}
+void TQuindle::ProgressChange(const std::string& SrcFileName, const std::string& TgtFileName) {
+  Record(TCondition::ProgressChange, SrcFileName, TgtFileName);
+  if (FOnProgressChange) FOnProgressChange(this);
 }
 void TQuindle::OverwriteCancelled() {
-  Notify(FOnOverwriteCancelled, this);
+  Record(TCondition::OverwriteCancelled, FSrcFileName, FTgtFileName);
+  if (FOnOverwriteCancelled) FOnOverwriteCancelled(this);
 }
 
 void TQuindle::DoBeforeCopyFile(const std::string& SrcFileName, const std::string& TgtFileName) {
+  Record(TCondition::BeforeCopyFile, SrcFileName, TgtFileName);
   if (FOnBeforeCopyFile) FOnBeforeCopyFile(this, SrcFileName, TgtFileName);
 }
 
 void TQuindle::DoAfterCopyFile(const std::string& SrcFileName, const std::string& TgtFileName) {
+  Record(TCondition::AfterCopyFile, SrcFileName, TgtFileName);
   if (FOnAfterCopyFile) FOnAfterCopyFile(this, SrcFileName, TgtFileName);
 }
 
+void TQuindle::DoSetAttr(const std::string& FileName, int32_t& Attr, rtl::TDateTime& Date) {
+  Record(TCondition::SetAttr, FSrcFileName, FileName);
+  if (FOnSetAttr) FOnSetAttr(this, FileName, Attr, Date);
+}
+
 void TQuindle::SrcFileError() {
-  ReportError(FOnSrcFileError, "No source file assigned.");
+  Record(TCondition::SrcFileError, FSrcSpec, FTargetFilename);
+  ReportError(FOnSrcFileError);
 }
 void TQuindle::TgtFileError() {
-  ReportError(FOnTgtFileError, "No target file assigned.");
+  Record(TCondition::TgtFileError, FSrcSpec, FTargetFilename);
+  ReportError(FOnTgtFileError);
 }
 
 void TQuindle::CopyToSelfError() {
-  ReportError(FOnCopyToSelfError, "Cannot copy file " + FSrcSpec + " onto itself.");
+  Record(TCondition::CopyToSelfError, FSrcSpec, FTargetFilename);
+  ReportError(FOnCopyToSelfError);
 }
 
 void TQuindle::MoveToSelfError() {
-  ReportError(FOnMoveToSelfError, "Cannot move file " + FSrcSpec + " onto itself.");
+  Record(TCondition::MoveToSelfError, FSrcSpec, FTargetFilename);
+  ReportError(FOnMoveToSelfError);
 }
 
 void TQuindle::SrcFileNotExist() {
-  ReportError(FOnSrcFileNotExist, "Source File " + FSrcSpec + " does not exist.");
+  Record(TCondition::SrcFileNotExist, FSrcSpec, FTargetFilename);
+  ReportError(FOnSrcFileNotExist);
 }
 
-void TQuindle::OpenSrcError() {
-  ReportError(FOnOpenSrcError, "Cannot open source file " + FSrcFileName + ".");
+void TQuindle::OpenSrcError(const std::exception* Cause) {
+  Record(TCondition::OpenSrcError, FSrcFileName, FTgtFileName, Cause);
+  ReportError(FOnOpenSrcError);
 }
 
 // Names TargetFilename as the user set it, which for a directory target is
 // the directory, not the file.
-void TQuindle::OpenTgtError() {
-  ReportError(FOnOpenTgtError, "Cannot open target file " + FTargetFilename + ".");
+void TQuindle::OpenTgtError(const std::exception* Cause) {
+  Record(TCondition::OpenTgtError, FSrcFileName, FTargetFilename, Cause);
+  ReportError(FOnOpenTgtError);
 }
 
 void TQuindle::LZCopyError() {
-  ReportError(FOnLZCopyError, "Error during LZ copy.");
+  Record(TCondition::LZCopyError, FSrcFileName, FTgtFileName);
+  ReportError(FOnLZCopyError);
 }
 
 void TQuindle::MoveFileError() {
-  ReportError(FOnMoveFileError, "File " + FSrcFileName + " is read only.  Cannot move.");
+  Record(TCondition::MoveFileError, FSrcFileName, FTgtFileName);
+  ReportError(FOnMoveFileError);
 }
 
 void TQuindle::FailValidation() {
-  ReportError(FOnFailValidate, FTgtFileName + " failed validation.");
+  Record(TCondition::FailValidate, FSrcFileName, FTgtFileName);
+  ReportError(FOnFailValidate);
 }
 
 void TQuindle::CannotCreateTgtDir(const std::string& DirName) {
-  ReportError(FOnCannotCreateTgtDir, "Cannot create target directory \r" + DirName);
+  Record(TCondition::CannotCreateTgtDir, std::string(), DirName);
+  ReportError(FOnCannotCreateTgtDir);
 }
 
 void TQuindle::DirNotExist() {
+  Record(TCondition::DirNotExist, std::string(), FTargetFilename);
   if (FOnDirNotExist) {
     FOnDirNotExist(this);
     return;
   }
   if (!FShowMessages) return;
-  FMessage = "Directory " + rtl::ExtractFilePath(FTargetFilename) + " does not exist. Create it?";
+  FMessage = FCondition.Text;
   const int Answer = rtl::MessageDlg(FMessage, rtl::mtInformation, {rtl::mbYes, rtl::mbNo}, 0);
   FMakeTgtDir = Answer == rtl::mrYes;
 }
 
 void TQuindle::TgtFileExists() {
+  Record(TCondition::TgtFileExists, FSrcFileName, FTgtFileName);
   if (FOnTgtFileExists) {
     FOnTgtFileExists(this);
     if (!FOverwriteIfExist) OverwriteCancelled();

@@ -6,9 +6,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "rtl/core/classes.h"
 #include "rtl/files/fileutils.h"
@@ -31,6 +33,74 @@ inline constexpr TCopyTypeName kCopyTypes[] = {
     {ctBlock, "ctBlock", "block"},
     {ctLZCopy, "ctLZCopy", "lz"},
     {ctMove, "ctMove", "move"},
+};
+
+// The conditions a run reports, one for each of the twenty events (named
+// after the event without its "On").
+enum class TCondition : uint8_t {
+  AfterCopyFile,
+  BeforeCopyFile,
+  CannotCreateTgtDir,
+  CopyToSelfError,
+  DirNotExist,
+  Finished,
+  FailValidate,
+  LZCopyError,
+  MoveFileError,
+  MoveToSelfError,
+  OpenSrcError,
+  OpenTgtError,
+  OverwriteCancelled,
+  ProgressChange,
+  SetAttr,
+  SrcFileError,
+  SrcFileNotExist,
+  Start,
+  TgtFileError,
+  TgtFileExists,
+};
+
+// True for the eleven errors: the conditions whose default message is an
+// information box with an OK button.
+bool IsErrorCondition(TCondition What);
+
+// The default message of a condition, made from the names it carries (see
+// TConditionRecord); empty for a condition that has none. The same text the
+// component shows when no handler is assigned and ShowMessages is on.
+std::string DefaultText(TCondition What, const std::string& SrcFileName,
+                        const std::string& TgtFileName);
+
+// The condition being reported, as data. Filled before every dispatch, so a
+// handler (or a widgetset showing the default message) reads the condition
+// it was called for; afterwards it holds the last one reported (before the
+// first, Start with nothing else set).
+//
+// SrcFileName and TgtFileName are the names the condition concerns:
+// - the run (Start, Finished, DirNotExist, the final ProgressChange): no
+//   source, TargetFilename as target;
+// - an entry (SrcFileError, TgtFileError, CopyToSelfError, MoveToSelfError,
+//   SrcFileNotExist): the entry as searched, TargetFilename;
+// - a file (BeforeCopyFile, AfterCopyFile, TgtFileExists, OverwriteCancelled,
+//   ProgressChange during a transfer, SetAttr, OpenSrcError, LZCopyError,
+//   MoveFileError, FailValidate): the source and target file (for SetAttr the
+//   file about to be stamped, a created directory included);
+// - OpenTgtError: the source file and TargetFilename as set, which for a
+//   directory target is the directory; the file the system refused is in
+//   ErrorFileName;
+// - CannotCreateTgtDir: no source, the directory as target.
+// Text is always DefaultText(What, SrcFileName, TgtFileName).
+struct TConditionRecord {
+  TCondition What = TCondition::Start;
+  // The system's reason, when the system gave one (a source that cannot be
+  // opened or read, a target that cannot be created, written or closed);
+  // empty otherwise, as for a failure an application handler raised.
+  std::error_code Error;
+  // The file Error concerns: the target when a write failed, the source
+  // when a read failed. Empty when Error is.
+  std::string ErrorFileName;
+  std::string SrcFileName;
+  std::string TgtFileName;
+  std::string Text;
 };
 
 using TNotifyEvent = std::function<void(rtl::TObject* Sender)>;
@@ -154,6 +224,11 @@ class TQuindle : public rtl::TCommonDialog {
   QUINDLE_EVENT(TNotifyEvent, OnTgtFileExists)
 #undef QUINDLE_EVENT
 
+  // The condition being reported (see TConditionRecord).
+  const TConditionRecord& Condition() const {
+    return FCondition;
+  }
+
   // Read-only views of the source listing: full names of the selected files,
   // and the attribute word of each as decimal text, line for line.
   const rtl::TStringList& FileList() const {
@@ -195,7 +270,9 @@ class TQuindle : public rtl::TCommonDialog {
   // Dispatchers.
   void Start();
   void Finished();
+  // For the current file; the overload names the files itself.
   void ProgressChange();
+  void ProgressChange(const std::string& SrcFileName, const std::string& TgtFileName);
   void OverwriteCancelled();
   void DoBeforeCopyFile(const std::string& SrcFileName, const std::string& TgtFileName);
   void DoAfterCopyFile(const std::string& SrcFileName, const std::string& TgtFileName);
@@ -204,17 +281,22 @@ class TQuindle : public rtl::TCommonDialog {
   void CopyToSelfError();
   void MoveToSelfError();
   void SrcFileNotExist();
-  void OpenSrcError();
-  void OpenTgtError();
+  // Cause, when given, is the failure caught; its system error goes into the
+  // condition record.
+  void OpenSrcError(const std::exception* Cause = nullptr);
+  void OpenTgtError(const std::exception* Cause = nullptr);
   void LZCopyError();
   void MoveFileError();
   void FailValidation();
   void CannotCreateTgtDir(const std::string& DirName);
   void DirNotExist();
   void TgtFileExists();
+  // Fills the condition record before a dispatch.
+  void Record(TCondition What, const std::string& SrcFileName, const std::string& TgtFileName,
+              const std::exception* Cause = nullptr);
   // Raises an error event: the handler when assigned, otherwise the default
   // message when messages are on.
-  void ReportError(const TNotifyEvent& Handler, const std::string& Text);
+  void ReportError(const TNotifyEvent& Handler);
 
   bool FAborted = false;
   // An Abort() not yet seen by the run.
@@ -269,6 +351,8 @@ class TQuindle : public rtl::TCommonDialog {
   TNotifyEvent FOnStart;
   TNotifyEvent FOnTgtFileError;
   TNotifyEvent FOnTgtFileExists;
+
+  TConditionRecord FCondition;
 };
 
 }  // namespace quindle

@@ -27,8 +27,8 @@ class TQuindle::TRun final : public detail::TTransferEvents {
   void SetAttr(const std::string& FileName, int32_t& Attr, rtl::TDateTime& Date) override {
     Q.DoSetAttr(FileName, Attr, Date);
   }
-  void OpenSrcError(const std::exception&) override { Q.OpenSrcError(); }
-  void OpenTgtError(const std::exception&) override { Q.OpenTgtError(); }
+  void OpenSrcError(const std::exception& Cause) override { Q.OpenSrcError(&Cause); }
+  void OpenTgtError(const std::exception& Cause) override { Q.OpenTgtError(&Cause); }
   void LZCopyError() override { Q.LZCopyError(); }
   void MoveFileError() override { Q.MoveFileError(); }
 

@@ -55,10 +55,6 @@ TTransferBlockFile::TTransferBlockFile(const std::string& FileName, int64_t RecS
 
 }  // namespace detail
 
-void TQuindle::DoSetAttr(const std::string& FileName, int32_t& Attr, rtl::TDateTime& Date) {
-  if (FOnSetAttr) FOnSetAttr(this, FileName, Attr, Date);
-}
-
 void TQuindle::StreamCopy() {
   TRun Run(*this);
   detail::StreamCopy(Run.CurrentFile());

@@ -186,10 +186,14 @@ TEST_P(TransferCloseFails, IsReportedAsATargetFailure) {
         ++Failed;
         return rtl::detail::TFaultAction{std::make_error_code(std::errc::io_error)};
       });
+  TConditionRecord Reported;
+  OpenTgtHook = [&] { Reported = Q.Condition(); };
   Run(C.Type);
   rtl::detail::SetFaultHook(nullptr);
   EXPECT_EQ(Failed, 1);
   EXPECT_EQ(Log, C.Expected);
+  EXPECT_EQ(Reported.Error, std::errc::io_error);
+  EXPECT_EQ(Reported.ErrorFileName, Dir / "t");
   EXPECT_EQ(ReadFile(Dir / "t"), Data);
   EXPECT_EQ(ReadFile(Src), SourceBytes(C.Type, Data));
 }
