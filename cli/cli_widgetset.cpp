@@ -8,10 +8,6 @@
 
 namespace quindle::cli {
 
-bool TCliWidgetSet::IsErrorBox(const rtl::TMessageBoxParams& Box) {
-  return Box.Buttons.Empty() || Box.Buttons == rtl::TMsgDlgButtons{rtl::mbOK};
-}
-
 void TCliWidgetSet::RunModal(rtl::TCustomForm& Form) {
   FBar.Clear();
   if (FPresenter != nullptr) return FPresenter->RunModal(Form);
@@ -19,7 +15,6 @@ void TCliWidgetSet::RunModal(rtl::TCustomForm& Form) {
 }
 
 int TCliWidgetSet::MessageBox(const rtl::TMessageBoxParams& Box) {
-  if (IsErrorBox(Box)) ++FErrors;
   if (FTrace != nullptr) FTrace->Message(Box.Text);
   FBar.Clear();
   if (FPresenter != nullptr) return FPresenter->MessageBox(Box);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The widgetset the command presents the component's messages and dialogs
-// with: the console widgetset, plus the bookkeeping of the command.
+// with: the console widgetset, keeping the progress bar and the trace in step.
 #pragma once
 
 #include <utility>
@@ -13,12 +13,8 @@ namespace quindle::cli {
 class TProgressBar;
 class TTraceWriter;
 
-// Every message box is traced (when Trace is given) and, when it carries only
-// an OK button, counted as an error. The component shows exactly its error
-// notifications that way (its one question, the missing-directory box, has
-// Yes and No), so the count is the number of error notifications while the
-// component still builds and prints its own text; hooking the error events
-// instead would suppress that text. Bar is cleared before anything is drawn.
+// Every message box is traced (when Trace is given). Bar is cleared before
+// anything is drawn.
 //
 // A text is shown byte for byte, except that on a terminal (Terminal true) a
 // carriage return becomes a line feed: the component puts one before the
@@ -32,20 +28,16 @@ class TCliWidgetSet : public rtl::TConsoleWidgetSet {
   void RunModal(rtl::TCustomForm& Form) override;
   int MessageBox(const rtl::TMessageBoxParams& Box) override;
 
-  int ErrorCount() const { return FErrors; }
   // Shows the forms and boxes through Presenter instead of the terminal,
-  // still counting and tracing them here; nullptr goes back to the terminal.
-  // Presenter stays the caller's and must outlive its use.
+  // still tracing them here; nullptr goes back to the terminal. Presenter
+  // stays the caller's and must outlive its use.
   void SetPresenter(rtl::TWidgetSet* Presenter) { FPresenter = Presenter; }
-
-  static bool IsErrorBox(const rtl::TMessageBoxParams& Box);
 
  private:
   bool FTerminal;
   TProgressBar& FBar;
   TTraceWriter* FTrace;
   rtl::TWidgetSet* FPresenter = nullptr;
-  int FErrors = 0;
 };
 
 }  // namespace quindle::cli

@@ -10,6 +10,7 @@
 #include "cli/trace.h"
 #include "engine/form_file.h"
 #include "rtl/files/console.h"
+#include "rtl/ui/dialogs.h"
 
 namespace quindle::cli {
 
@@ -72,15 +73,17 @@ void PrintListing(TQuindle& Quindle) {
   for (int I = 0; I < Files.Count(); ++I) std::cout << Attrs[I] << '\t' << Files[I] << '\n';
 }
 
-// The handlers the command binds. Error events stay unassigned, so that the
-// component shows its own texts through the widgetset.
+// The handlers the command binds. Every error is counted and shown as the
+// component would show it without a handler: its default text in an
+// information box with an OK button, through the widgetset.
 class TRunReporter {
  public:
-  TRunReporter(TQuindle& Quindle, const TCliOptions& O, TProgressBar& Bar, TTraceWriter* Trace,
-               const TCliWidgetSet& WidgetSet)
-      : FQuindle(Quindle), FOptions(O), FBar(Bar), FTrace(Trace), FWidgetSet(WidgetSet) {}
+  TRunReporter(TQuindle& Quindle, const TCliOptions& O, TProgressBar& Bar, TTraceWriter* Trace)
+      : FQuindle(Quindle), FOptions(O), FBar(Bar), FTrace(Trace) {}
 
   void Bind();
+  // The errors reported so far.
+  int Errors() const { return FErrors; }
 
  private:
   void Notify(const char* Name) {
@@ -89,6 +92,7 @@ class TRunReporter {
   void NotifyFile(const char* Name, const std::string& Src, const std::string& Tgt) {
     if (FTrace != nullptr) FTrace->FileEvent(Name, FQuindle.Progress(), Src, Tgt);
   }
+  void Error();
   void DirNotExist();
   void BeforeCopy(const std::string& Src, const std::string& Tgt);
   void AfterCopy(const std::string& Src, const std::string& Tgt);
@@ -97,7 +101,7 @@ class TRunReporter {
   const TCliOptions& FOptions;
   TProgressBar& FBar;
   TTraceWriter* FTrace;
-  const TCliWidgetSet& FWidgetSet;
+  int FErrors = 0;
   int FErrorsBeforeFile = 0;
 };
 
@@ -120,11 +124,23 @@ void TRunReporter::Bind() {
   FQuindle.SetOnSetAttr([this](TObject*, std::string File, int32_t& Attr, rtl::TDateTime&) {
     if (FTrace != nullptr) FTrace->SetAttr(FQuindle.Progress(), File, Attr);
   });
+  for (auto SetHandler :
+       {&TQuindle::SetOnSrcFileError, &TQuindle::SetOnTgtFileError, &TQuindle::SetOnCopyToSelfError,
+        &TQuindle::SetOnMoveToSelfError, &TQuindle::SetOnSrcFileNotExist,
+        &TQuindle::SetOnOpenSrcError, &TQuindle::SetOnOpenTgtError, &TQuindle::SetOnLZCopyError,
+        &TQuindle::SetOnMoveFileError, &TQuindle::SetOnFailValidate,
+        &TQuindle::SetOnCannotCreateTgtDir})
+    (FQuindle.*SetHandler)([this](TObject*) { Error(); });
   if (FOptions.Interactive) return;
   // Nobody is asked: the handlers leave CreateTgtDir and OverwriteIfExist as
   // the form and the options set them, and the component goes by those.
   FQuindle.SetOnDirNotExist([this](TObject*) { DirNotExist(); });
   FQuindle.SetOnTgtFileExists([this](TObject*) { Notify("OnTgtFileExists"); });
+}
+
+void TRunReporter::Error() {
+  ++FErrors;
+  rtl::MessageDlg(FQuindle.Condition().Text, rtl::mtInformation, {rtl::mbOK}, 0);
 }
 
 // Not an error: the user chose not to create it. Said anyway, so that a run
@@ -139,7 +155,7 @@ void TRunReporter::DirNotExist() {
 
 void TRunReporter::BeforeCopy(const std::string& Src, const std::string& Tgt) {
   NotifyFile("OnBeforeCopyFile", Src, Tgt);
-  FErrorsBeforeFile = FWidgetSet.ErrorCount();
+  FErrorsBeforeFile = FErrors;
   FBar.SetFile(Src);
 }
 
@@ -150,7 +166,7 @@ void TRunReporter::BeforeCopy(const std::string& Src, const std::string& Tgt) {
 void TRunReporter::AfterCopy(const std::string& Src, const std::string& Tgt) {
   NotifyFile("OnAfterCopyFile", Src, Tgt);
   if (FOptions.Quiet || FTrace != nullptr) return;
-  if (FWidgetSet.ErrorCount() != FErrorsBeforeFile) return;
+  if (FErrors != FErrorsBeforeFile) return;
   FBar.Clear();
   std::cout << Src << " -> " << Tgt << '\n';
 }
@@ -168,7 +184,7 @@ int Execute(TQuindle& Quindle, const TCliOptions& O) {
   TCliWidgetSet WidgetSet(Console, Terminal, Bar, TraceOrNull);
   rtl::TWidgetSetScope Scope(WidgetSet);
   Quindle.SetShowMessages(true);
-  TRunReporter Reporter(Quindle, O, Bar, TraceOrNull, WidgetSet);
+  TRunReporter Reporter(Quindle, O, Bar, TraceOrNull);
   Reporter.Bind();
   try {
     if (Windows != nullptr)
@@ -180,7 +196,7 @@ int Execute(TQuindle& Quindle, const TCliOptions& O) {
     std::cerr << "quindle: " << E.what() << '\n';
     return kExitErrors;
   }
-  return WidgetSet.ErrorCount() == 0 ? kExitOk : kExitErrors;
+  return Reporter.Errors() == 0 ? kExitOk : kExitErrors;
 }
 
 }  // namespace
