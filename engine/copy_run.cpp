@@ -18,6 +18,8 @@
 //  7. One file (CopyOneFile): OnBeforeCopyFile, read-only bit off, source
 //     checksum, transfer, target checksum, read-only bit back, OnAfterCopyFile.
 //  8. End: Progress 100 with OnProgressChange, unless the run ended early.
+#include <utility>
+
 #include "engine/quindle.h"
 #include "engine/run.h"
 #include "engine/selection.h"
@@ -70,7 +72,7 @@ class SearchGuard {
 // writable behind the application's back.
 class ReadOnlyRestorer {
  public:
-  ReadOnlyRestorer(const std::string& FileName, uint8_t Attr) : Name(FileName), Attr(Attr) {}
+  ReadOnlyRestorer(std::string FileName, uint8_t Attr) : Name(std::move(FileName)), Attr(Attr) {}
   ~ReadOnlyRestorer() { Restore(); }
   ReadOnlyRestorer(const ReadOnlyRestorer&) = delete;
   ReadOnlyRestorer& operator=(const ReadOnlyRestorer&) = delete;

@@ -15,7 +15,7 @@ namespace {
 // The name part of a file name in lower case with its first character in
 // upper case, as the overwrite dialog shows it.
 std::string DisplayName(const std::string& FileName) {
-  const std::string Lower = rtl::AnsiLowerCase(rtl::ExtractFileName(FileName));
+  std::string Lower = rtl::AnsiLowerCase(rtl::ExtractFileName(FileName));
   if (Lower.empty()) return Lower;
   // The first character is one UTF-8 sequence, not one byte.
   size_t First = 1;
