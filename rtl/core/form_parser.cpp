@@ -237,6 +237,8 @@ int64_t TParser::ParseIndex() {
   Advance();  // '['
   SkipBlanks();
   TFormValue Index;
+  Index.Line = FLine;
+  Index.Column = Column();
   if (!IsDigit(Peek())) Fail("expected an index but found " + Describe());
   ParseNumber(Index);
   if (Index.Kind != TFormValueKind::Integer) Fail("expected an integer index");

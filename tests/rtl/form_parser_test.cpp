@@ -333,6 +333,8 @@ TEST(FormParserErrors, MalformedTextNamesTheLine) {
       {"object A: T\n  P = 12abc\nend\n", 2, "after a number"},
       {"object : T\nend\n", 1, "expected an object name or class name"},
       {"object A: T [x]\nend\n", 1, "expected an index"},
+      {"object A: T\n  object B: T [99999999999999999999]\n  end\nend\n", 2,
+       "integer out of range"},
       {"thing A: T\nend\n", 1, "expected 'object', 'inherited' or 'inline' but found 'thing'"},
   };
   for (const MalformedCase& C : Cases) {
