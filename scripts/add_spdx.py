@@ -10,7 +10,9 @@ import sys
 
 TAG = "SPDX-License-Identifier: MIT"
 SLASHES = (".cpp", ".h")
-HASHES = (".cmake", ".sh", ".py", ".bash", ".zsh")
+HASHES = (".cmake", ".sh", ".py", ".bash", ".zsh", ".cmake.in", ".pc.in")
+# Manual pages in scdoc: the line goes after the title, which must come first.
+SEMICOLONS = (".scd",)
 
 
 def comment_for(path):
@@ -18,6 +20,8 @@ def comment_for(path):
     name = path.rsplit("/", 1)[-1]
     if name.endswith(SLASHES):
         return "//"
+    if name.endswith(SEMICOLONS):
+        return ";"
     if name.endswith(HASHES) or name in ("CMakeLists.txt", "Makefile"):
         return "#"
     if path.startswith(("scripts/", ".ci/")) and "." not in name:
@@ -42,7 +46,7 @@ def main():
         if check:
             continue
         line = f"{mark} {TAG}\n"
-        if text.startswith("#!"):
+        if text.startswith(("#!", "#compdef")) or mark == ";":
             first, rest = text.split("\n", 1)
             text = first + "\n" + line + rest
         else:
