@@ -15,7 +15,7 @@ FUZZ_CXX ?= $(shell command -v clang++-14 || command -v clang++)
 FUZZ_CC ?= $(shell command -v clang-14 || command -v clang)
 FUZZ_TIME ?= 600
 
-.PHONY: setup configure build test run format lint clean fuzz-build fuzz-smoke fuzz
+.PHONY: setup configure build test run package format lint clean fuzz-build fuzz-smoke fuzz
 
 setup:
 	@scripts/setup
@@ -63,6 +63,27 @@ run: build
 	@$(BUILD)/cli/quindle -V -d examples/data $(RUN_OUTPUT)/
 	@echo "Copied and validated $$(ls -A $(RUN_OUTPUT) | wc -l) files into $(RUN_OUTPUT)/"
 
+# The Debian packages libquindle2, libquindle-dev and quindle, in
+# $(PACKAGE_BUILD)/shared/packages/. The libraries are built twice, static and
+# shared, with Debian's build flags; the shared tree packs both.
+PACKAGE_BUILD ?= build-package
+PACKAGE_CXXFLAGS = $(shell dpkg-buildflags --get CXXFLAGS) $(shell dpkg-buildflags --get CPPFLAGS)
+PACKAGE_LDFLAGS = $(shell dpkg-buildflags --get LDFLAGS)
+PACKAGE_FLAGS = -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+  -DQUINDLE_TESTS=OFF -DQUINDLE_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS="$(PACKAGE_CXXFLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$(PACKAGE_LDFLAGS)" \
+  -DCMAKE_SHARED_LINKER_FLAGS="$(PACKAGE_LDFLAGS)"
+package: setup
+	@cmake -S . -B $(PACKAGE_BUILD)/static $(PACKAGE_FLAGS) -DBUILD_SHARED_LIBS=OFF \
+	  -DQUINDLE_PROGRAMS=OFF >/dev/null
+	@cmake --build $(PACKAGE_BUILD)/static -j $(JOBS)
+	@cmake -S . -B $(PACKAGE_BUILD)/shared $(PACKAGE_FLAGS) -DBUILD_SHARED_LIBS=ON \
+	  -DQUINDLE_PACKAGE_STATIC_BUILD=$(abspath $(PACKAGE_BUILD)/static) >/dev/null
+	@cmake --build $(PACKAGE_BUILD)/shared -j $(JOBS)
+	@rm -rf $(PACKAGE_BUILD)/shared/packages
+	@cd $(PACKAGE_BUILD)/shared && cpack -G DEB >/dev/null
+	@ls $(PACKAGE_BUILD)/shared/packages/*.deb
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
@@ -77,4 +98,4 @@ lint: setup
 	@echo $(LINT_SOURCES) | xargs -n 4 -P $(JOBS) clang-tidy-14 -p $(BUILD) --quiet 2>/dev/null
 
 clean:
-	@rm -rf build build-sanitize $(FUZZ_BUILD)
+	@rm -rf build build-sanitize $(FUZZ_BUILD) $(PACKAGE_BUILD)
