@@ -6,11 +6,12 @@
 
 #include <string>
 
+#include "dialogs/export.h"
 #include "rtl/ui/forms.h"
 
 namespace quindle {
 
-class TQDAboutBox : public rtl::TForm {
+class QUINDLE_DIALOGS_EXPORT TQDAboutBox : public rtl::TForm {
  public:
   // Reads the layout resource TQDABOUTBOX of the module that holds this
   // class. Raises rtl::EResNotFound when it is missing and rtl::EParserError

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "dialogs/export.h"
 #include "rtl/ui/forms.h"
 
 namespace quindle {
@@ -17,9 +18,9 @@ enum TOverwriteType : uint8_t { owYes, owNo, owCancel };
 // Run-time type information of TOverwriteType.
 inline constexpr const char* TOverwriteTypeName = "TOverwriteType";
 // "owYes", "owNo" or "owCancel"; an empty text for a value out of range.
-std::string GetOverwriteTypeName(TOverwriteType Value);
+QUINDLE_DIALOGS_EXPORT std::string GetOverwriteTypeName(TOverwriteType Value);
 
-class TOverwriteDialog : public rtl::TForm {
+class QUINDLE_DIALOGS_EXPORT TOverwriteDialog : public rtl::TForm {
  public:
   // Reads the layout resource TOVERWRITEDIALOG of the module that holds this
   // class. Raises rtl::EResNotFound when it is missing and rtl::EParserError

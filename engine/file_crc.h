@@ -6,8 +6,10 @@
 
 #include <string>
 
+#include "engine/export.h"
+
 namespace quindle::detail {
 
-std::string FileCRC(const std::string& FileName, unsigned Readers);
+QUINDLE_ENGINE_EXPORT std::string FileCRC(const std::string& FileName, unsigned Readers);
 
 }  // namespace quindle::detail

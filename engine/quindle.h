@@ -12,6 +12,7 @@
 #include <string>
 #include <system_error>
 
+#include "engine/export.h"
 #include "rtl/core/classes.h"
 #include "rtl/files/fileutils.h"
 
@@ -111,7 +112,7 @@ using TSetAttrEvent = std::function<void(rtl::TObject* Sender, std::string SFile
 
 // The attribute filter for the sources. AnyFile excludes the six others:
 // setting it clears them, and setting any of them clears AnyFile.
-class TSrcFileTypes : public rtl::TPersistent {
+class QUINDLE_ENGINE_EXPORT TSrcFileTypes : public rtl::TPersistent {
  public:
   TSrcFileTypes() = default;
   std::string ClassName() const override { return "TSrcFileTypes"; }
@@ -147,14 +148,14 @@ class TSrcFileTypes : public rtl::TPersistent {
 
 // True when every bit of Attr is set in the file's attribute word; true for a
 // file that cannot be queried (its word reads as -1).
-bool HasAttr(const std::string& FileName, uint16_t Attr);
+QUINDLE_ENGINE_EXPORT bool HasAttr(const std::string& FileName, uint16_t Attr);
 
 // The CRC-32 of a file's whole content as 8 upper-case hex digits, or "Error".
-std::string FileCRC(const std::string& FileName);
+QUINDLE_ENGINE_EXPORT std::string FileCRC(const std::string& FileName);
 
 class TQuindleTestAccess;
 
-class TQuindle : public rtl::TCommonDialog {
+class QUINDLE_ENGINE_EXPORT TQuindle : public rtl::TCommonDialog {
  public:
   explicit TQuindle(rtl::TComponent* AOwner);
   ~TQuindle() override;

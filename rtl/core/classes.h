@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "rtl/core/export.h"
+
 namespace rtl {
 
 struct TClassInfo;  // rtl/typinfo.h
@@ -18,7 +20,7 @@ struct TClassInfo;  // rtl/typinfo.h
 // Base of every exception the platform layer raises. A failure of the
 // system carries its reason (Code) and the file it concerns (FileName); other
 // failures leave both empty.
-class Exception : public std::runtime_error {
+class QUINDLE_RTL_CORE_EXPORT Exception : public std::runtime_error {
  public:
   explicit Exception(const std::string& Msg) : std::runtime_error(Msg) {}
   Exception(const std::string& Msg, std::error_code Code, std::string FileName = std::string())
@@ -32,36 +34,36 @@ class Exception : public std::runtime_error {
   std::string FFileName;
 };
 
-class EConvertError : public Exception {
+class QUINDLE_RTL_CORE_EXPORT EConvertError : public Exception {
   using Exception::Exception;
 };
-class EOutOfMemory : public Exception {
+class QUINDLE_RTL_CORE_EXPORT EOutOfMemory : public Exception {
   using Exception::Exception;
 };
-class EInOutError : public Exception {
+class QUINDLE_RTL_CORE_EXPORT EInOutError : public Exception {
  public:
   EInOutError(const std::string& Msg, int Code, std::string FileName = std::string())
       : Exception(Msg, std::error_code(Code, std::generic_category()), std::move(FileName)),
         ErrorCode(Code) {}
   int ErrorCode;
 };
-class EStreamError : public Exception {
+class QUINDLE_RTL_CORE_EXPORT EStreamError : public Exception {
   using Exception::Exception;
 };
-class EFOpenError : public EStreamError {
+class QUINDLE_RTL_CORE_EXPORT EFOpenError : public EStreamError {
   using EStreamError::EStreamError;
 };
-class EFCreateError : public EStreamError {
+class QUINDLE_RTL_CORE_EXPORT EFCreateError : public EStreamError {
   using EStreamError::EStreamError;
 };
-class EReadError : public EStreamError {
+class QUINDLE_RTL_CORE_EXPORT EReadError : public EStreamError {
   using EStreamError::EStreamError;
 };
-class EWriteError : public EStreamError {
+class QUINDLE_RTL_CORE_EXPORT EWriteError : public EStreamError {
   using EStreamError::EStreamError;
 };
 
-class TObject {
+class QUINDLE_RTL_CORE_EXPORT TObject {
  public:
   TObject() = default;
   TObject(const TObject&) = delete;
@@ -74,7 +76,7 @@ class TObject {
   virtual const TClassInfo* ClassInfo() const { return nullptr; }
 };
 
-class TPersistent : public TObject {
+class QUINDLE_RTL_CORE_EXPORT TPersistent : public TObject {
  public:
   std::string ClassName() const override { return "TPersistent"; }
   // Copies the content of Source into this object. The base raises
@@ -97,7 +99,7 @@ enum TComponentStateFlag : uint32_t {
 
 // A component with an owner. The owner frees the components it owns when it
 // is destroyed; a component freed earlier takes itself off its owner's list.
-class TComponent : public TPersistent {
+class QUINDLE_RTL_CORE_EXPORT TComponent : public TPersistent {
  public:
   explicit TComponent(TComponent* AOwner);
   ~TComponent() override;
@@ -141,14 +143,14 @@ class TComponent : public TPersistent {
 };
 
 // Base of the non-visual dialog components.
-class TCommonDialog : public TComponent {
+class QUINDLE_RTL_CORE_EXPORT TCommonDialog : public TComponent {
  public:
   using TComponent::TComponent;
   std::string ClassName() const override { return "TCommonDialog"; }
 };
 
 // An ordered list of strings, unsorted, that admits duplicates.
-class TStringList : public TPersistent {
+class QUINDLE_RTL_CORE_EXPORT TStringList : public TPersistent {
  public:
   TStringList() = default;
   std::string ClassName() const override { return "TStringList"; }
@@ -171,7 +173,7 @@ class TStringList : public TPersistent {
   std::vector<std::string> FItems;
 };
 
-class EStringListError : public Exception {
+class QUINDLE_RTL_CORE_EXPORT EStringListError : public Exception {
   using Exception::Exception;
 };
 

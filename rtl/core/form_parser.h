@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "rtl/core/classes.h"
+#include "rtl/core/export.h"
 
 namespace rtl {
 
 // Malformed text, or text that cannot be read into objects. The message names
 // the line (and column) and what was expected there.
-class EParserError : public Exception {
+class QUINDLE_RTL_CORE_EXPORT EParserError : public Exception {
  public:
   EParserError(const std::string& Msg, int Line, int Column)
       : Exception(Msg), FLine(Line), FColumn(Column) {}
@@ -109,6 +110,6 @@ inline constexpr size_t MaxFormTextSize = size_t{16} << 20;
 // about 32 times the text's size, plus 16 MiB: text made of so many tiny
 // values that it would need more is refused with the line where that is
 // reached, as is text longer than MaxFormTextSize.
-TFormObject ParseFormText(std::string_view Text);
+QUINDLE_RTL_CORE_EXPORT TFormObject ParseFormText(std::string_view Text);
 
 }  // namespace rtl

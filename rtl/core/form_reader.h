@@ -24,6 +24,7 @@
 #include <string_view>
 
 #include "rtl/core/classes.h"
+#include "rtl/core/export.h"
 #include "rtl/core/form_parser.h"
 
 namespace rtl {
@@ -37,11 +38,11 @@ namespace rtl {
 // On failure every component the read created is freed, and the fields it
 // bound are cleared. Root keeps the property values assigned before the
 // failing line; components it owned before the read are never freed.
-void ReadComponentText(TComponent& Root, std::string_view Text,
-                       const std::string& SourceName = std::string());
+QUINDLE_RTL_CORE_EXPORT void ReadComponentText(TComponent& Root, std::string_view Text,
+                                               const std::string& SourceName = std::string());
 
 // The same, from a parsed tree (see ParseFormText).
-void ReadComponentTree(TComponent& Root, const TFormObject& Tree,
-                       const std::string& SourceName = std::string());
+QUINDLE_RTL_CORE_EXPORT void ReadComponentTree(TComponent& Root, const TFormObject& Tree,
+                                               const std::string& SourceName = std::string());
 
 }  // namespace rtl

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "rtl/core/classes.h"
+#include "rtl/core/export.h"
 #include "rtl/core/form_parser.h"
 
 namespace rtl {
@@ -31,12 +32,12 @@ namespace rtl {
 // properties are written under their own defaults with a dotted name; a
 // string list is written as `Name.Strings` and left out when empty. Raises
 // EWriteError for a value that has no text form (an infinite float).
-TFormObject ComponentToTree(const TComponent& Root);
+QUINDLE_RTL_CORE_EXPORT TFormObject ComponentToTree(const TComponent& Root);
 
 // The text of a tree. Raises EWriteError for a value that cannot be written.
-std::string FormTreeToText(const TFormObject& Tree);
+QUINDLE_RTL_CORE_EXPORT std::string FormTreeToText(const TFormObject& Tree);
 
 // FormTreeToText(ComponentToTree(Root)).
-std::string WriteComponentText(const TComponent& Root);
+QUINDLE_RTL_CORE_EXPORT std::string WriteComponentText(const TComponent& Root);
 
 }  // namespace rtl

@@ -46,6 +46,7 @@
 #include <vector>
 
 #include "rtl/core/classes.h"
+#include "rtl/core/export.h"
 
 namespace rtl {
 
@@ -67,7 +68,7 @@ enum class TTypeKind {
 // An event handler bound to a published method: it gets the Sender.
 using TMethodHandler = std::function<void(TObject* Sender)>;
 
-struct TPropInfo {
+struct QUINDLE_RTL_CORE_EXPORT TPropInfo {
   std::string Name;
   TTypeKind Kind = TTypeKind::Integer;
   // Enumeration and Set: the identifiers of the values, in ordinal order.
@@ -121,7 +122,7 @@ struct TMethodInfo {
   std::function<void(TObject& Root, TObject* Sender)> Code;
 };
 
-struct TClassInfo {
+struct QUINDLE_RTL_CORE_EXPORT TClassInfo {
   std::string Name;
   const TClassInfo* Parent = nullptr;
   // Set for the classes a form file may create: constructs one with Owner.
@@ -137,51 +138,56 @@ struct TClassInfo {
 
 // Every published property of a class, its ancestors' first, in published
 // order. A class may redeclare an inherited name; the later entry wins.
-std::vector<const TPropInfo*> GetPropList(const TClassInfo* Info);
+QUINDLE_RTL_CORE_EXPORT std::vector<const TPropInfo*> GetPropList(const TClassInfo* Info);
 // Property, field and method look-up by name, ignoring ASCII case, through
 // the ancestors; nullptr when absent.
-const TPropInfo* FindPropInfo(const TClassInfo* Info, const std::string& Name);
-const TFieldInfo* FindFieldInfo(const TClassInfo* Info, const std::string& Name);
-const TMethodInfo* FindMethodInfo(const TClassInfo* Info, const std::string& Name);
+QUINDLE_RTL_CORE_EXPORT const TPropInfo* FindPropInfo(const TClassInfo* Info,
+                                                      const std::string& Name);
+QUINDLE_RTL_CORE_EXPORT const TFieldInfo* FindFieldInfo(const TClassInfo* Info,
+                                                        const std::string& Name);
+QUINDLE_RTL_CORE_EXPORT const TMethodInfo* FindMethodInfo(const TClassInfo* Info,
+                                                          const std::string& Name);
 
 // The table that describes a Class property's sub-object: the object's own
 // ClassInfo(), else the property's ClassOf.
-const TClassInfo* SubObjectClassInfo(const TPropInfo& Prop, const TObject& SubObject);
+QUINDLE_RTL_CORE_EXPORT const TClassInfo* SubObjectClassInfo(const TPropInfo& Prop,
+                                                             const TObject& SubObject);
 
 // True when the property's current value would be written to a form file:
 // writable, stored, and different from its default (see TPropInfo::Default).
 // Class and Strings properties are never "default" as a whole; the writer
 // looks inside them.
-bool IsStoredProp(const TObject& Instance, const TPropInfo& Prop);
+QUINDLE_RTL_CORE_EXPORT bool IsStoredProp(const TObject& Instance, const TPropInfo& Prop);
 
 // The value as the object inspector shows it: decimal integers, True/False,
 // the enumeration identifier, a set as `[a,b]`, the text of a string, the
 // component's or method's name, `(TClassName)` for a sub-object or list.
-std::string GetPropText(const TObject& Instance, const TPropInfo& Prop);
+QUINDLE_RTL_CORE_EXPORT std::string GetPropText(const TObject& Instance, const TPropInfo& Prop);
 // Parses Text in the same form and stores it. Raises EConvertError for text
 // that is not a value of the property's type, a read-only property, or an
 // unknown component (looked up among Lookup's components when given).
-void SetPropText(TObject& Instance, const TPropInfo& Prop, const std::string& Text,
-                 const TComponent* Lookup = nullptr);
+QUINDLE_RTL_CORE_EXPORT void SetPropText(TObject& Instance, const TPropInfo& Prop,
+                                         const std::string& Text,
+                                         const TComponent* Lookup = nullptr);
 
 // The registry of classes that form files may create. Registering a name
 // again replaces the earlier entry.
-void RegisterClass(const TClassInfo* Info);
-void RegisterClasses(std::initializer_list<const TClassInfo*> Infos);
-void UnregisterClass(const TClassInfo* Info);
+QUINDLE_RTL_CORE_EXPORT void RegisterClass(const TClassInfo* Info);
+QUINDLE_RTL_CORE_EXPORT void RegisterClasses(std::initializer_list<const TClassInfo*> Infos);
+QUINDLE_RTL_CORE_EXPORT void UnregisterClass(const TClassInfo* Info);
 // nullptr when not registered. The name is compared ignoring ASCII case.
-const TClassInfo* FindClass(const std::string& Name);
+QUINDLE_RTL_CORE_EXPORT const TClassInfo* FindClass(const std::string& Name);
 // As FindClass, but raises EClassNotFound ("Class TX not found").
-const TClassInfo* GetClass(const std::string& Name);
+QUINDLE_RTL_CORE_EXPORT const TClassInfo* GetClass(const std::string& Name);
 
-class EClassNotFound : public Exception {
+class QUINDLE_RTL_CORE_EXPORT EClassNotFound : public Exception {
   using Exception::Exception;
 };
 
 // Builds a TClassInfo for class T with member-function pointers or lambdas.
 // Each adder appends one published member in the order of the calls.
 template <class T>
-class TClassBuilder {
+class QUINDLE_RTL_CORE_EXPORT TClassBuilder {
  public:
   TClassBuilder(std::string Name, const TClassInfo* Parent) {
     FInfo.Name = std::move(Name);

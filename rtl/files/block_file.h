@@ -7,6 +7,7 @@
 #include <string>
 
 #include "rtl/core/classes.h"
+#include "rtl/files/export.h"
 #include "rtl/files/fileutils.h"
 #include "rtl/files/handles.h"
 
@@ -15,7 +16,7 @@ namespace rtl {
 // Every failure raises EInOutError carrying the system's error number as
 // ErrorCode (and the reason as Code()), so handlers that catch rtl::Exception
 // catch block-file and stream failures alike.
-class TBlockFile : public TObject {
+class QUINDLE_RTL_FILES_EXPORT TBlockFile : public TObject {
  public:
   TBlockFile() = default;
   // Closes the file if it is still open.

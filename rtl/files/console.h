@@ -5,15 +5,17 @@
 
 #include <cstdint>
 
+#include "rtl/files/export.h"
+
 namespace rtl {
 
 enum class TStdStream : uint8_t { Input, Output, Error };
 
 // True when the stream is a terminal (not a pipe or a file).
-bool IsTerminal(TStdStream Stream);
+QUINDLE_RTL_FILES_EXPORT bool IsTerminal(TStdStream Stream);
 // The terminal's width in columns; 0 when the stream is no terminal or the
 // width cannot be told.
-int TerminalColumns(TStdStream Stream);
+QUINDLE_RTL_FILES_EXPORT int TerminalColumns(TStdStream Stream);
 
 // Why a program is asked to stop from outside.
 enum class TInterrupt : uint8_t {
@@ -27,9 +29,9 @@ enum class TInterrupt : uint8_t {
 // call TQuindle::Abort()).
 using TInterruptHandler = void (*)(TInterrupt Why);
 // Installs Handler for the three (nullptr puts the system's default back).
-void SetInterruptHandler(TInterruptHandler Handler);
+QUINDLE_RTL_FILES_EXPORT void SetInterruptHandler(TInterruptHandler Handler);
 // The exit status a program interrupted so conventionally gives: 128 plus
 // the signal's number on POSIX (130, 143, 129).
-int InterruptExitStatus(TInterrupt Why);
+QUINDLE_RTL_FILES_EXPORT int InterruptExitStatus(TInterrupt Why);
 
 }  // namespace rtl

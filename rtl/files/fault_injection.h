@@ -10,6 +10,8 @@
 #include <optional>
 #include <system_error>
 
+#include "rtl/files/export.h"
+
 namespace rtl::detail {
 
 enum class TFaultOp : uint8_t {
@@ -37,6 +39,6 @@ struct TFaultAction {
 // nullopt for the others. Installed process-wide; nullptr removes it. Only
 // for tests: install it while no operation runs.
 using TFaultHook = std::function<std::optional<TFaultAction>(TFaultOp)>;
-void SetFaultHook(TFaultHook Hook);
+QUINDLE_RTL_FILES_EXPORT void SetFaultHook(TFaultHook Hook);
 
 }  // namespace rtl::detail

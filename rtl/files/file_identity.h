@@ -4,11 +4,13 @@
 
 #include <string>
 
+#include "rtl/files/export.h"
+
 namespace rtl {
 
 // True when both names exist and lead to the same file (same device and
 // inode), whatever the spelling: another case of a relative name, a symbolic
 // link, a hard link, a doubled separator. Symbolic links are followed.
-bool SameFile(const std::string& A, const std::string& B);
+QUINDLE_RTL_FILES_EXPORT bool SameFile(const std::string& A, const std::string& B);
 
 }  // namespace rtl

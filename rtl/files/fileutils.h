@@ -10,6 +10,7 @@
 #include <string>
 
 #include "rtl/core/sysutils.h"
+#include "rtl/files/export.h"
 #include "rtl_platform.h"
 
 namespace rtl {
@@ -54,7 +55,7 @@ struct TSearchRec {
 // its sources and then searches them again thus reads each file's extended
 // attribute once. Objects nest: an inner one leaves the outer one's cache in
 // place.
-class TAttributeCache {
+class QUINDLE_RTL_FILES_EXPORT TAttributeCache {
  public:
   TAttributeCache();
   ~TAttributeCache();
@@ -67,27 +68,27 @@ class TAttributeCache {
 
 // Attributes: the attribute word, or -1 when the name cannot be queried
 // (missing, dangling link, or a name with wild cards).
-int32_t FileGetAttr(const std::string& FileName);
+QUINDLE_RTL_FILES_EXPORT int32_t FileGetAttr(const std::string& FileName);
 // The read-only bit alone (faReadOnly or 0); -1 when the file cannot be
 // queried. The name is taken literally, wild-card characters included. One
 // call where FileGetAttr needs two.
-int32_t FileGetReadOnly(const std::string& FileName);
+QUINDLE_RTL_FILES_EXPORT int32_t FileGetReadOnly(const std::string& FileName);
 // 0 on success, otherwise the system's error number.
-int32_t FileSetAttr(const std::string& FileName, int32_t Attr);
+QUINDLE_RTL_FILES_EXPORT int32_t FileSetAttr(const std::string& FileName, int32_t Attr);
 // True when a file created in the directory Dir ("" for the current one) gets
 // the permissions its creator asks for less the umask: Dir has no default
 // access control list, which would decide them instead. A file just created
 // there then already has what FileSetAttr gives for a word without
 // read-only, hidden, system and archive, and setting it changes nothing.
-bool NewFilesFollowUmask(const std::string& Dir);
+QUINDLE_RTL_FILES_EXPORT bool NewFilesFollowUmask(const std::string& Dir);
 
 // Directory search. Wild cards `*` and `?` in the last component; `*.*` matches
 // every name. Entries come in byte order of their names. An entry carrying the
 // hidden, system, volume-label or directory bit is returned only when Attr holds
 // that bit. 0 when an entry was found, non-zero otherwise.
-int32_t FindFirst(const std::string& Path, int32_t Attr, TSearchRec& F);
-int32_t FindNext(TSearchRec& F);
-void FindClose(TSearchRec& F);
+QUINDLE_RTL_FILES_EXPORT int32_t FindFirst(const std::string& Path, int32_t Attr, TSearchRec& F);
+QUINDLE_RTL_FILES_EXPORT int32_t FindNext(TSearchRec& F);
+QUINDLE_RTL_FILES_EXPORT void FindClose(TSearchRec& F);
 
 // True for a character that separates the parts of a name.
 constexpr bool IsPathDelimiter(char C) {
@@ -97,44 +98,45 @@ constexpr bool IsPathDelimiter(char C) {
 // delimiter; ExtractFilePath: the text up to and including it;
 // ExtractFileDir: the path without its final separator, unless that follows
 // a drive delimiter or another separator.
-std::string ExtractFileName(const std::string& FileName);
-std::string ExtractFilePath(const std::string& FileName);
-std::string ExtractFileDir(const std::string& FileName);
+QUINDLE_RTL_FILES_EXPORT std::string ExtractFileName(const std::string& FileName);
+QUINDLE_RTL_FILES_EXPORT std::string ExtractFilePath(const std::string& FileName);
+QUINDLE_RTL_FILES_EXPORT std::string ExtractFileDir(const std::string& FileName);
 
-std::string GetCurrentDir();
-bool SetCurrentDir(const std::string& Dir);
-bool CreateDir(const std::string& Dir);
-bool FileExists(const std::string& FileName);
-bool DirectoryExists(const std::string& Name);
-bool DeleteFile(const std::string& FileName);
+QUINDLE_RTL_FILES_EXPORT std::string GetCurrentDir();
+QUINDLE_RTL_FILES_EXPORT bool SetCurrentDir(const std::string& Dir);
+QUINDLE_RTL_FILES_EXPORT bool CreateDir(const std::string& Dir);
+QUINDLE_RTL_FILES_EXPORT bool FileExists(const std::string& FileName);
+QUINDLE_RTL_FILES_EXPORT bool DirectoryExists(const std::string& Name);
+QUINDLE_RTL_FILES_EXPORT bool DeleteFile(const std::string& FileName);
 // Never replaces an existing NewName.
-bool RenameFile(const std::string& OldName, const std::string& NewName);
+QUINDLE_RTL_FILES_EXPORT bool RenameFile(const std::string& OldName, const std::string& NewName);
 
 // Packed file date-time: microseconds since 1970-01-01 UTC. A round trip
 // through TDateTime keeps the microsecond for dates from 1720 to mid-2079.
-TDateTime FileDateToDateTime(int64_t FileDate);
+QUINDLE_RTL_FILES_EXPORT TDateTime FileDateToDateTime(int64_t FileDate);
 // -1 when DateTime is not a date between the years 1 and 9999.
-int64_t DateTimeToFileDate(TDateTime DateTime);
+QUINDLE_RTL_FILES_EXPORT int64_t DateTimeToFileDate(TDateTime DateTime);
 // Sets the last-write time of an open file; 0 on success, otherwise the
 // system's error number.
-int32_t FileSetDate(THandle Handle, int64_t Age);
+QUINDLE_RTL_FILES_EXPORT int32_t FileSetDate(THandle Handle, int64_t Age);
 // Last-write time of a named file, packed; -1 when it cannot be read.
-int64_t FileAge(const std::string& FileName);
+QUINDLE_RTL_FILES_EXPORT int64_t FileAge(const std::string& FileName);
 // The current local date and time.
-TDateTime Now();
+QUINDLE_RTL_FILES_EXPORT TDateTime Now();
 
 // Mode & 3 is fmOpenRead, fmOpenWrite or fmOpenReadWrite; InvalidHandle on
 // failure, and for a directory.
-THandle FileOpen(const std::string& FileName, uint32_t Mode);
+QUINDLE_RTL_FILES_EXPORT THandle FileOpen(const std::string& FileName, uint32_t Mode);
 // Bytes read, 0 at the end of the file, -1 on failure.
-int32_t FileRead(THandle Handle, void* Buffer, int32_t Count);
+QUINDLE_RTL_FILES_EXPORT int32_t FileRead(THandle Handle, void* Buffer, int32_t Count);
 // The same at Offset, leaving the file position alone, so that several threads
 // can read one handle. Fewer than Count bytes only at the end of the file.
-int32_t FileReadAt(THandle Handle, void* Buffer, int32_t Count, int64_t Offset);
-void FileClose(THandle Handle);
+QUINDLE_RTL_FILES_EXPORT int32_t FileReadAt(THandle Handle, void* Buffer, int32_t Count,
+                                            int64_t Offset);
+QUINDLE_RTL_FILES_EXPORT void FileClose(THandle Handle);
 
 // Whether the system shows critical-error boxes (a drive without a disk);
 // the previous mode is returned.
-uint32_t SetErrorMode(uint32_t Mode);
+QUINDLE_RTL_FILES_EXPORT uint32_t SetErrorMode(uint32_t Mode);
 
 }  // namespace rtl

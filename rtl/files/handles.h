@@ -9,6 +9,7 @@
 #include <string>
 #include <system_error>
 
+#include "rtl/files/export.h"
 #include "rtl_platform.h"
 
 namespace rtl {
@@ -35,7 +36,7 @@ struct TFileInfo {
 
 // An open handle, owned: move-only, closed when the owner goes (a failure to
 // close is then ignored; Close() reports it).
-class TFileHandle {
+class QUINDLE_RTL_FILES_EXPORT TFileHandle {
  public:
   TFileHandle() noexcept = default;
   explicit TFileHandle(THandle Handle) noexcept : FHandle(Handle) {}
@@ -72,8 +73,8 @@ enum class TCreateMode : uint8_t {
 // without a writer, a device that is not ready), and what is not a regular
 // file is then switched to waiting reads and writes. A directory is refused
 // (is_a_directory). Info, when given, receives what fstat says of the file.
-std::error_code OpenFile(const std::string& FileName, TAccess Access, TFileHandle& Out,
-                         TFileInfo* Info = nullptr);
+QUINDLE_RTL_FILES_EXPORT std::error_code OpenFile(const std::string& FileName, TAccess Access,
+                                                  TFileHandle& Out, TFileInfo* Info = nullptr);
 
 // Creates a file for writing (permissions Mode less the umask for a new
 // one) under the same policy. A new name is created exclusively, which never
@@ -81,24 +82,28 @@ std::error_code OpenFile(const std::string& FileName, TAccess Access, TFileHandl
 // leads to a file that exists: a dangling link is refused
 // (no_such_file_or_directory) rather than creating a file wherever it
 // points. Created, when given, tells whether the file is new.
-std::error_code CreateFile(const std::string& FileName, TCreateMode Mode, TFileHandle& Out,
-                           bool* Created = nullptr, uint32_t Permissions = 0666);
+QUINDLE_RTL_FILES_EXPORT std::error_code CreateFile(const std::string& FileName, TCreateMode Mode,
+                                                    TFileHandle& Out, bool* Created = nullptr,
+                                                    uint32_t Permissions = 0666);
 
-std::error_code GetFileInfo(THandle Handle, TFileInfo& Info);
+QUINDLE_RTL_FILES_EXPORT std::error_code GetFileInfo(THandle Handle, TFileInfo& Info);
 // The same for a name, without opening it; symbolic links are followed.
-std::error_code GetFileInfo(const std::string& FileName, TFileInfo& Info);
+QUINDLE_RTL_FILES_EXPORT std::error_code GetFileInfo(const std::string& FileName, TFileInfo& Info);
 
 // Reads until Count bytes are in or the data ends, across interrupted and
 // partial reads, waiting on an empty pipe. The bytes read; fewer than Count
 // only at the end of the data. -1 with Error set on failure.
-int64_t ReadFull(THandle Handle, void* Buffer, int64_t Count, std::error_code& Error);
+QUINDLE_RTL_FILES_EXPORT int64_t ReadFull(THandle Handle, void* Buffer, int64_t Count,
+                                          std::error_code& Error);
 // Reads at Offset without moving the file position, so that several threads
 // can read one handle; otherwise as ReadFull. A handle that cannot be read
 // at an offset (a pipe) fails with invalid_seek.
-int64_t ReadAt(THandle Handle, void* Buffer, int64_t Count, int64_t Offset, std::error_code& Error);
+QUINDLE_RTL_FILES_EXPORT int64_t ReadAt(THandle Handle, void* Buffer, int64_t Count, int64_t Offset,
+                                        std::error_code& Error);
 // Writes all Count bytes, across interrupted and partial writes, waiting on
 // a full pipe.
-std::error_code WriteAll(THandle Handle, const void* Buffer, int64_t Count);
+QUINDLE_RTL_FILES_EXPORT std::error_code WriteAll(THandle Handle, const void* Buffer,
+                                                  int64_t Count);
 
 // The result of CopyRange: how far it got and, on failure, whose fault it was.
 struct TCopyResult {
@@ -111,31 +116,34 @@ struct TCopyResult {
 // (whatever size it claimed: a pipe, a file that grows, /proc). The kernel
 // moves the data where it can, so that file systems may share extents; a
 // buffered loop carries on where it cannot.
-TCopyResult CopyRange(THandle Source, THandle Target, int64_t Count = -1);
+QUINDLE_RTL_FILES_EXPORT TCopyResult CopyRange(THandle Source, THandle Target, int64_t Count = -1);
 
 namespace detail {
 // CopyRange's buffered loop alone, through a buffer of BufferSize bytes.
-TCopyResult CopyRangeBuffered(THandle Source, THandle Target, int64_t Count, int64_t BufferSize);
+QUINDLE_RTL_FILES_EXPORT TCopyResult CopyRangeBuffered(THandle Source, THandle Target,
+                                                       int64_t Count, int64_t BufferSize);
 }  // namespace detail
 
 // Renames From to To, replacing a file To in one step: a reader sees the old
 // file or the new one, never neither. (RenameFile never replaces.)
-std::error_code ReplaceFile(const std::string& From, const std::string& To);
+QUINDLE_RTL_FILES_EXPORT std::error_code ReplaceFile(const std::string& From,
+                                                     const std::string& To);
 
 // Puts the file's data on the disk (not necessarily its dates); nothing for
 // what has no disk behind it (a pipe, a device).
-std::error_code SyncData(THandle Handle);
+QUINDLE_RTL_FILES_EXPORT std::error_code SyncData(THandle Handle);
 
 enum TSeekOrigin : uint8_t { soBeginning, soCurrent, soEnd };
 // Moves the file position; the new position, or -1 with Error set (a pipe
 // has no position).
-int64_t SeekHandle(THandle Handle, int64_t Offset, TSeekOrigin Origin, std::error_code& Error);
+QUINDLE_RTL_FILES_EXPORT int64_t SeekHandle(THandle Handle, int64_t Offset, TSeekOrigin Origin,
+                                            std::error_code& Error);
 
 // An open directory, to look names up and to open and create files inside
 // it without resolving its own path again for each of them. Name arguments
 // of its members are single names (no separator); other names, and a
 // directory that is not open, fall back to the path they give.
-class TDirectory {
+class QUINDLE_RTL_FILES_EXPORT TDirectory {
  public:
   TDirectory() = default;
   TDirectory(TDirectory&&) noexcept = default;
@@ -162,7 +170,7 @@ class TDirectory {
 
 // "Cannot open file \"name\". <reason>": the text the layer's exceptions
 // carry for a failure of the system on a file.
-std::string FileErrorText(const char* What, const std::string& FileName,
-                          const std::error_code& Error);
+QUINDLE_RTL_FILES_EXPORT std::string FileErrorText(const char* What, const std::string& FileName,
+                                                   const std::error_code& Error);
 
 }  // namespace rtl

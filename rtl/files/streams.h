@@ -7,6 +7,7 @@
 #include <string>
 
 #include "rtl/core/classes.h"
+#include "rtl/files/export.h"
 #include "rtl/files/fileutils.h"
 #include "rtl/files/handles.h"
 
@@ -22,7 +23,7 @@ namespace rtl {
 // the exception also carries (Code, FileName). A directory is never opened as
 // a stream. The destructor closes a file still open and ignores a failing
 // close; Close() reports it.
-class TFileStream : public TObject {
+class QUINDLE_RTL_FILES_EXPORT TFileStream : public TObject {
  public:
   TFileStream(const std::string& FileName, uint32_t Mode);
   ~TFileStream() override;
@@ -77,8 +78,8 @@ constexpr size_t kCopyBufferSize = 1 << 20;
 
 // The buffered half of CopyFrom: copies Count bytes between the current
 // positions through a buffer of BufferSize bytes, with CopyFrom's errors.
-void CopyByReadWrite(TFileStream& Source, TFileStream& Dest, int64_t Count,
-                     size_t BufferSize = kCopyBufferSize);
+QUINDLE_RTL_FILES_EXPORT void CopyByReadWrite(TFileStream& Source, TFileStream& Dest, int64_t Count,
+                                              size_t BufferSize = kCopyBufferSize);
 
 }  // namespace detail
 

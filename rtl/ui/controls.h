@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "rtl/core/classes.h"
+#include "rtl/ui/export.h"
 #include "rtl/ui/graphics.h"
 
 namespace rtl {
@@ -20,7 +21,7 @@ namespace rtl {
 struct TClassInfo;
 
 // An operation that the object's state does not allow.
-class EInvalidOperation : public Exception {
+class QUINDLE_RTL_UI_EXPORT EInvalidOperation : public Exception {
   using Exception::Exception;
 };
 
@@ -48,9 +49,9 @@ enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCu
 enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
 
 // The named values colour properties accept in layouts (clBtnFace, ...).
-const std::vector<std::pair<std::string, int64_t>>& ColorConstants();
+QUINDLE_RTL_UI_EXPORT const std::vector<std::pair<std::string, int64_t>>& ColorConstants();
 
-class TFont : public TPersistent {
+class QUINDLE_RTL_UI_EXPORT TFont : public TPersistent {
  public:
   TFont() = default;
   std::string ClassName() const override { return "TFont"; }
@@ -94,7 +95,7 @@ class TFont : public TPersistent {
 class TWinControl;
 class TCustomForm;
 
-class TControl : public TComponent {
+class QUINDLE_RTL_UI_EXPORT TControl : public TComponent {
  public:
   explicit TControl(TComponent* AOwner);
   ~TControl() override;
@@ -172,7 +173,7 @@ class TControl : public TComponent {
 };
 
 // A control that can hold the focus and other controls.
-class TWinControl : public TControl {
+class QUINDLE_RTL_UI_EXPORT TWinControl : public TControl {
  public:
   explicit TWinControl(TComponent* AOwner);
   ~TWinControl() override;
@@ -224,13 +225,13 @@ class TWinControl : public TControl {
 };
 
 // A control that never takes the focus (labels, images).
-class TGraphicControl : public TControl {
+class QUINDLE_RTL_UI_EXPORT TGraphicControl : public TControl {
  public:
   using TControl::TControl;
   std::string ClassName() const override { return "TGraphicControl"; }
 };
 
-class TLabel : public TGraphicControl {
+class QUINDLE_RTL_UI_EXPORT TLabel : public TGraphicControl {
  public:
   explicit TLabel(TComponent* AOwner);
   std::string ClassName() const override { return "TLabel"; }
@@ -248,7 +249,7 @@ class TLabel : public TGraphicControl {
   bool FAutoSize = true;
 };
 
-class TButton : public TWinControl {
+class QUINDLE_RTL_UI_EXPORT TButton : public TWinControl {
  public:
   explicit TButton(TComponent* AOwner);
   std::string ClassName() const override { return "TButton"; }
@@ -280,7 +281,7 @@ enum TPanelBevel : uint8_t { bvNone, bvLowered, bvRaised, bvSpace };
 // outer one, then the inner one inside it, each BevelWidth pixels wide) and
 // an optional border between them, with an optional caption in its middle.
 // It never takes the focus itself; its children do.
-class TPanel : public TWinControl {
+class QUINDLE_RTL_UI_EXPORT TPanel : public TWinControl {
  public:
   explicit TPanel(TComponent* AOwner);
   std::string ClassName() const override { return "TPanel"; }
@@ -333,7 +334,7 @@ enum TBitBtnKind : uint8_t {
 // bottom-left pixel is transparent; a glyph of NumGlyphs images side by side
 // (normal, disabled, down, up) shows the first when enabled and the second
 // when disabled.
-class TBitBtn : public TButton {
+class QUINDLE_RTL_UI_EXPORT TBitBtn : public TButton {
  public:
   explicit TBitBtn(TComponent* AOwner);
   ~TBitBtn() override;
@@ -376,7 +377,7 @@ class TBitBtn : public TButton {
 
 // Shows a picture. Drawing on its canvas when it holds no bitmap gives it a
 // bitmap of the control's own size.
-class TImage : public TGraphicControl {
+class QUINDLE_RTL_UI_EXPORT TImage : public TGraphicControl {
  public:
   explicit TImage(TComponent* AOwner);
   ~TImage() override;
@@ -400,6 +401,6 @@ class TImage : public TGraphicControl {
 
 // Registers the control classes above with the class registry, so layouts
 // can create them. Safe to call more than once.
-void RegisterStandardControls();
+QUINDLE_RTL_UI_EXPORT void RegisterStandardControls();
 
 }  // namespace rtl

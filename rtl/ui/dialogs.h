@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "rtl/ui/export.h"
 #include "rtl/ui/forms.h"
 #include "rtl/ui/widgetset.h"
 
@@ -14,10 +15,11 @@ namespace rtl {
 // The box's modal result: the result of the button pressed (mrYes, mrOk,
 // ...), or mrCancel when it was closed without a button. An empty button
 // set shows an OK button.
-int MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx);
+QUINDLE_RTL_UI_EXPORT int MessageDlg(const std::string& Msg, TMsgDlgType DlgType,
+                                     TMsgDlgButtons Buttons, int HelpCtx);
 
 // The title MessageDlg gives a box of that type.
-std::string MessageBoxTitle(TMsgDlgType DlgType);
+QUINDLE_RTL_UI_EXPORT std::string MessageBoxTitle(TMsgDlgType DlgType);
 
 // A message box as a form: an image named "Image" (none for mtCustom), the
 // text in the label "Message", and one button per member of the set, in
@@ -25,6 +27,6 @@ std::string MessageBoxTitle(TMsgDlgType DlgType);
 // "NoToAll"...). The OK button (else Yes, else Retry) is the default and
 // has the focus; Cancel (else No, else OK) answers Escape. The Help button
 // has no modal result. Widgetsets that draw forms show boxes this way.
-std::unique_ptr<TForm> CreateMessageDialog(const TMessageBoxParams& Box);
+QUINDLE_RTL_UI_EXPORT std::unique_ptr<TForm> CreateMessageDialog(const TMessageBoxParams& Box);
 
 }  // namespace rtl

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "rtl/ui/controls.h"
+#include "rtl/ui/export.h"
 #include "rtl/ui/resources.h"
 
 namespace rtl {
@@ -35,7 +36,7 @@ enum TPosition : uint8_t {
   poOwnerFormCenter
 };
 
-class TControlScrollBar : public TPersistent {
+class QUINDLE_RTL_UI_EXPORT TControlScrollBar : public TPersistent {
  public:
   std::string ClassName() const override { return "TControlScrollBar"; }
   static const TClassInfo* StaticClassInfo();
@@ -49,7 +50,7 @@ class TControlScrollBar : public TPersistent {
   bool FVisible = true;
 };
 
-class TCustomForm : public TWinControl {
+class QUINDLE_RTL_UI_EXPORT TCustomForm : public TWinControl {
  public:
   explicit TCustomForm(TComponent* AOwner);
   ~TCustomForm() override;
@@ -138,7 +139,7 @@ class TCustomForm : public TWinControl {
   std::string FOnShowName;
 };
 
-class TForm : public TCustomForm {
+class QUINDLE_RTL_UI_EXPORT TForm : public TCustomForm {
  public:
   explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
   std::string ClassName() const override { return "TForm"; }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "rtl/core/classes.h"
+#include "rtl/ui/export.h"
 #include "rtl/ui/resources.h"
 
 namespace rtl {
@@ -51,21 +52,21 @@ inline constexpr TColor clScrollBar = SystemColor(0), clBackground = SystemColor
 // The plain colour behind Color: system colours take the current scheme,
 // the classic desktop one (clBtnFace is silver, clWindowText black) until a
 // widgetset sets its desktop's. Unknown system indexes give black.
-TColor ColorToRGB(TColor Color);
+QUINDLE_RTL_UI_EXPORT TColor ColorToRGB(TColor Color);
 // Makes the system colour (clBtnFace, ...) resolve to the plain colour Color
 // from now on; a widgetset calls it with its desktop's colours before it
 // shows anything. Anything but a system colour of the scheme is ignored.
-void SetSystemColor(TColor SystemColour, TColor Color);
+QUINDLE_RTL_UI_EXPORT void SetSystemColor(TColor SystemColour, TColor Color);
 // "clBtnFace" <-> clBtnFace, for the named colours above (case-insensitive).
-bool IdentToColor(std::string_view Ident, TColor& Color);
-bool ColorToIdent(TColor Color, std::string& Ident);
+QUINDLE_RTL_UI_EXPORT bool IdentToColor(std::string_view Ident, TColor& Color);
+QUINDLE_RTL_UI_EXPORT bool ColorToIdent(TColor Color, std::string& Ident);
 // The name when there is one, otherwise "$00BBGGRR"; and back, also
 // accepting decimal text. StringToColor raises EConvertError on bad text.
-std::string ColorToString(TColor Color);
-TColor StringToColor(std::string_view S);
+QUINDLE_RTL_UI_EXPORT std::string ColorToString(TColor Color);
+QUINDLE_RTL_UI_EXPORT TColor StringToColor(std::string_view S);
 
 // The standard 16-colour palette, index 0 (black) to 15 (white).
-extern const TColor StandardPalette16[16];
+QUINDLE_RTL_UI_EXPORT extern const TColor StandardPalette16[16];
 
 struct TPoint {
   int X = 0, Y = 0;
@@ -88,10 +89,10 @@ struct TRGBA {
   uint8_t R = 0, G = 0, B = 0, A = 0;
   bool operator==(const TRGBA&) const = default;
 };
-TRGBA ColorToRGBA(TColor Color);  // opaque
-TColor RGBAToColor(TRGBA Pixel);  // drops the opacity
+QUINDLE_RTL_UI_EXPORT TRGBA ColorToRGBA(TColor Color);  // opaque
+QUINDLE_RTL_UI_EXPORT TColor RGBAToColor(TRGBA Pixel);  // drops the opacity
 
-class EInvalidGraphic : public Exception {
+class QUINDLE_RTL_UI_EXPORT EInvalidGraphic : public Exception {
   using Exception::Exception;
 };
 
@@ -112,17 +113,17 @@ using HICON = std::shared_ptr<const TIconImage>;
 // The 32 x 32 image (or the nearest size) of the icon group Name of that
 // module, or nullptr when the module has no such group. A group whose data
 // is not a valid icon raises EInvalidGraphic (rtl/graphics.h).
-HICON LoadIconA(HINSTANCE Instance, std::string_view Name);
+QUINDLE_RTL_UI_EXPORT HICON LoadIconA(HINSTANCE Instance, std::string_view Name);
 
 // Decodes an icon file (.ico) and returns the image whose size is nearest to
 // PreferredSize (then the one with more colours). Raises EInvalidGraphic for
 // data that is not a well-formed icon, and for compressed images.
-TIconImage DecodeIcon(std::string_view Data, int PreferredSize = 32);
+QUINDLE_RTL_UI_EXPORT TIconImage DecodeIcon(std::string_view Data, int PreferredSize = 32);
 
 class TCanvas;
 
 // Something a canvas can draw.
-class TGraphic : public TPersistent {
+class QUINDLE_RTL_UI_EXPORT TGraphic : public TPersistent {
  public:
   std::string ClassName() const override { return "TGraphic"; }
   virtual int Width() const = 0;
@@ -136,7 +137,7 @@ class TGraphic : public TPersistent {
   virtual void DrawOn(TCanvas& Dest, int X, int Y) const = 0;
 };
 
-class TBrush {
+class QUINDLE_RTL_UI_EXPORT TBrush {
  public:
   TColor Color = clWhite;
 };
@@ -144,7 +145,7 @@ class TBrush {
 class TBitmap;
 
 // Paints into the pixel buffer of a bitmap.
-class TCanvas {
+class QUINDLE_RTL_UI_EXPORT TCanvas {
  public:
   explicit TCanvas(TBitmap& Target) : FTarget(Target) {}
   TCanvas(const TCanvas&) = delete;
@@ -169,7 +170,7 @@ class TCanvas {
 
 // A device-independent bitmap: Width x Height opaque RGBA pixels, white when
 // new. Resizing keeps the pixels that still fit; new ones are white.
-class TBitmap : public TGraphic {
+class QUINDLE_RTL_UI_EXPORT TBitmap : public TGraphic {
  public:
   TBitmap();
   ~TBitmap() override;
@@ -219,7 +220,7 @@ class TBitmap : public TGraphic {
 
 // An icon: an image with transparent pixels. It holds a shared handle to
 // its image, as loaded by LoadIconA or decoded from icon file data.
-class TIcon : public TGraphic {
+class QUINDLE_RTL_UI_EXPORT TIcon : public TGraphic {
  public:
   std::string ClassName() const override { return "TIcon"; }
   void Assign(const TPersistent* Source) override;
@@ -244,7 +245,7 @@ class TIcon : public TGraphic {
 // Holds the graphic of an image control. Asking for the bitmap of a picture
 // that holds none (or holds another kind of graphic) gives it a new, empty
 // bitmap.
-class TPicture : public TPersistent {
+class QUINDLE_RTL_UI_EXPORT TPicture : public TPersistent {
  public:
   std::string ClassName() const override { return "TPicture"; }
   // Publishes Data: the graphic's class name as a length-prefixed string,

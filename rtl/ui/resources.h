@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "rtl/core/classes.h"
+#include "rtl/ui/export.h"
 
 namespace rtl {
 
@@ -21,9 +22,9 @@ using HINSTANCE = const void*;
 
 // The module that holds Address (code or data), or nullptr when no loaded
 // module does.
-HINSTANCE FindHInstance(const void* Address);
+QUINDLE_RTL_UI_EXPORT HINSTANCE FindHInstance(const void* Address);
 // The name the program was started by, without its directory.
-std::string ProgramName();
+QUINDLE_RTL_UI_EXPORT std::string ProgramName();
 
 // The instance of the module this call is compiled into. Each translation
 // unit has its own copy, so a static library's code asks for the module it
@@ -50,7 +51,7 @@ struct TResourceEntry {
 // the one that holds the table, so a generated table registers itself with
 // a static object of this type, and a shared module that is unloaded takes
 // its table with it.
-class TResourceRegistration {
+class QUINDLE_RTL_UI_EXPORT TResourceRegistration {
  public:
   TResourceRegistration(const TResourceEntry* Entries, size_t Count);
   ~TResourceRegistration();
@@ -62,17 +63,19 @@ class TResourceRegistration {
 };
 
 // The resource of that type and name in that module's own tables, or nullptr.
-const TResourceEntry* FindResource(HINSTANCE Instance, std::string_view Type,
-                                   std::string_view Name);
+QUINDLE_RTL_UI_EXPORT const TResourceEntry* FindResource(HINSTANCE Instance, std::string_view Type,
+                                                         std::string_view Name);
 // The names of a module's resources of one type, in the order embedded.
-std::vector<std::string> EnumResourceNames(HINSTANCE Instance, std::string_view Type);
+QUINDLE_RTL_UI_EXPORT std::vector<std::string> EnumResourceNames(HINSTANCE Instance,
+                                                                 std::string_view Type);
 
-class EResNotFound : public Exception {
+class QUINDLE_RTL_UI_EXPORT EResNotFound : public Exception {
   using Exception::Exception;
 };
 
 // The bytes of a resource; raises EResNotFound ("Resource <name> not found").
-std::string_view LoadResource(HINSTANCE Instance, std::string_view Type, std::string_view Name);
+QUINDLE_RTL_UI_EXPORT std::string_view LoadResource(HINSTANCE Instance, std::string_view Type,
+                                                    std::string_view Name);
 
 }  // namespace rtl
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "rtl/ui/export.h"
 #include "rtl/ui/forms.h"
 
 namespace rtl {
@@ -31,7 +32,7 @@ enum TMsgDlgBtn : uint8_t {
 };
 
 // A set of TMsgDlgBtn: MessageDlg(Msg, mtInformation, {mbYes, mbNo}, 0).
-class TMsgDlgButtons {
+class QUINDLE_RTL_UI_EXPORT TMsgDlgButtons {
  public:
   constexpr TMsgDlgButtons() = default;
   constexpr TMsgDlgButtons(std::initializer_list<TMsgDlgBtn> Buttons) {
@@ -61,7 +62,7 @@ struct TMessageBoxParams {
   int HelpCtx = 0;
 };
 
-class TWidgetSet {
+class QUINDLE_RTL_UI_EXPORT TWidgetSet {
  public:
   virtual ~TWidgetSet();
 
@@ -79,41 +80,41 @@ class TWidgetSet {
 // The default widgetset, for programs that chose none: nobody is there to
 // answer. Every message box is written to standard error ("<text>") and
 // closed, and every form is closed, as by the close box (mrCancel).
-class THeadlessWidgetSet : public TWidgetSet {
+class QUINDLE_RTL_UI_EXPORT THeadlessWidgetSet : public TWidgetSet {
  public:
   void RunModal(TCustomForm& Form) override;
   int MessageBox(const TMessageBoxParams& Box) override;
 };
 
 // The widgetset in use.
-TWidgetSet& WidgetSet();
+QUINDLE_RTL_UI_EXPORT TWidgetSet& WidgetSet();
 // Chooses the widgetset for the whole process and returns the previous
 // choice; nullptr restores the default. The caller keeps ownership and keeps
 // it alive while it is chosen.
-TWidgetSet* SetWidgetSet(TWidgetSet* Value);
+QUINDLE_RTL_UI_EXPORT TWidgetSet* SetWidgetSet(TWidgetSet* Value);
 
 // Helpers for widgetsets.
 
 // The visible controls of the form (whose parents are all visible) as a
 // reader meets them: top to bottom, then left to right.
-std::vector<TControl*> ReadingOrder(const TCustomForm& Form);
+QUINDLE_RTL_UI_EXPORT std::vector<TControl*> ReadingOrder(const TCustomForm& Form);
 // A caption as shown: "&Yes" is "Yes", "&&" is one "&".
-std::string StripAccelerator(const std::string& Caption);
+QUINDLE_RTL_UI_EXPORT std::string StripAccelerator(const std::string& Caption);
 // The lower-case accelerator character of a caption ('y' for "&Yes"), or 0.
-char AcceleratorOf(const std::string& Caption);
+QUINDLE_RTL_UI_EXPORT char AcceleratorOf(const std::string& Caption);
 // The key each button answers to, in the order listed (0 for a button left
 // without one): its caption's accelerator when that is a letter or digit no
 // earlier button took, else the first letter or digit of its caption that
 // none took. Widgetsets give the keys the same way, so that "No" answers to
 // N in a terminal and to Alt+N in a window.
-std::vector<char> ButtonKeys(const std::vector<TButton*>& Buttons);
+QUINDLE_RTL_UI_EXPORT std::vector<char> ButtonKeys(const std::vector<TButton*>& Buttons);
 // The caption as shown, with Key marked as its accelerator at the first
 // character that is Key (ignoring ASCII case) and every other '&' doubled:
 // "&No" for ("No", 'n'), "Save && &quit" for ("Save && quit", 'q').
-std::string CaptionWithAccelerator(const std::string& Caption, char Key);
+QUINDLE_RTL_UI_EXPORT std::string CaptionWithAccelerator(const std::string& Caption, char Key);
 
 // Chooses a widgetset for a scope and restores the previous one after it.
-class TWidgetSetScope {
+class QUINDLE_RTL_UI_EXPORT TWidgetSetScope {
  public:
   explicit TWidgetSetScope(TWidgetSet& Value) : FPrevious(SetWidgetSet(&Value)) {}
   ~TWidgetSetScope() { SetWidgetSet(FPrevious); }

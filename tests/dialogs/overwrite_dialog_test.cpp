@@ -106,16 +106,22 @@ TEST(OverwriteDialog, LaysItselfOutFromItsLayout) {
   EXPECT_EQ(D.FocusOrder().front(), D.YesButton);
 }
 
+// The module that holds the dialog's code and resources: this program when
+// the dialogs are a static library, the dialogs' own when they are shared.
+HINSTANCE DialogModule() {
+  return FindHInstance(TOverwriteDialog::StaticClassInfo());
+}
+
 TEST(OverwriteDialog, WritingGivesBackItsLayout) {
   TOverwriteDialog D(nullptr);
-  EXPECT_EQ(WriteComponentText(D), LoadResource(HInstance(), RT_RCDATA, "TOVERWRITEDIALOG"));
+  EXPECT_EQ(WriteComponentText(D), LoadResource(DialogModule(), RT_RCDATA, "TOVERWRITEDIALOG"));
 }
 
 TEST(OverwriteDialog, TheIconsAreTheAdvertisedKind) {
   for (const char* Name : {"ZZZZZZ_ICO", "ZZZZZY_ICO"}) {
-    const std::string_view Data = LoadResource(HInstance(), RT_GROUP_ICON, Name);
+    const std::string_view Data = LoadResource(DialogModule(), RT_GROUP_ICON, Name);
     EXPECT_EQ(Data.size(), 6u + 16u + 744u) << Name;
-    HICON Icon = LoadIconA(HInstance(), Name);
+    HICON Icon = LoadIconA(DialogModule(), Name);
     ASSERT_TRUE(Icon) << Name;
     EXPECT_EQ(Icon->Width, 32);
     EXPECT_EQ(Icon->Height, 32);
@@ -132,7 +138,8 @@ void ExpectPainted(TImage* Image, const char* IconName, TColor Ground) {
   ASSERT_NE(B, nullptr);
   ASSERT_EQ(B->Width(), 32);
   ASSERT_EQ(B->Height(), 32);
-  HICON Icon = LoadIconA(HInstance(), IconName);
+  HICON Icon = LoadIconA(DialogModule(), IconName);
+  ASSERT_TRUE(Icon);
   int Transparent = 0;
   for (int Y = 0; Y < 32; ++Y)
     for (int X = 0; X < 32; ++X) {

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "rtl/ui/widgetset.h"
+#include "widgetsets/console/export.h"
 
 namespace rtl {
 
@@ -34,7 +35,7 @@ struct TConsoleOptions {
   std::string MessagePrefix;
 };
 
-class TConsoleWidgetSet : public TWidgetSet {
+class QUINDLE_WIDGETSET_CONSOLE_EXPORT TConsoleWidgetSet : public TWidgetSet {
  public:
   static constexpr size_t MaxAnswerLine = 1024;
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "rtl/ui/widgetset.h"
+#include "widgetsets/scripted/export.h"
 
 namespace rtl {
 
@@ -48,15 +49,15 @@ struct TShownBox {
 };
 
 // A form or box was shown and no answer was queued for it.
-class EScriptExhausted : public Exception {
+class QUINDLE_WIDGETSET_SCRIPTED_EXPORT EScriptExhausted : public Exception {
   using Exception::Exception;
 };
 // An answer that the form cannot take (no such button, no close box).
-class EScriptError : public Exception {
+class QUINDLE_WIDGETSET_SCRIPTED_EXPORT EScriptError : public Exception {
   using Exception::Exception;
 };
 
-class TScriptedWidgetSet : public TWidgetSet {
+class QUINDLE_WIDGETSET_SCRIPTED_EXPORT TScriptedWidgetSet : public TWidgetSet {
  public:
   TScriptedWidgetSet& Queue(TScriptedAnswer Answer);
   TScriptedWidgetSet& Queue(std::initializer_list<TScriptedAnswer> Answers);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "rtl/files/export.h"
 #include "rtl/files/fileutils.h"
 
 namespace rtl {
@@ -28,7 +29,7 @@ constexpr int32_t LZERROR_UNKNOWNALG = -8;    // SZDD header with a mode other t
 // the end of the stream ends it. Neither handle is closed or repositioned
 // beyond what reading and writing do, so pipes work as well as files. On an
 // error, what was written before it stays written.
-int64_t LZCopy(THandle hSource, THandle hTarget);
+QUINDLE_RTL_FILES_EXPORT int64_t LZCopy(THandle hSource, THandle hTarget);
 
 // Puts into Buffer the full name (directory kept) that the file Source records
 // for its expanded form and returns 1. For an SZDD file whose name has a dot
@@ -38,6 +39,6 @@ int64_t LZCopy(THandle hSource, THandle hTarget);
 // part of a name, so it is treated as unknown and the name is kept, as is a
 // name that would become "." or "..". A file that cannot be opened or read
 // gives a negative LZERROR_ value and leaves Buffer unchanged.
-int32_t GetExpandedNameA(const std::string& Source, std::string& Buffer);
+QUINDLE_RTL_FILES_EXPORT int32_t GetExpandedNameA(const std::string& Source, std::string& Buffer);
 
 }  // namespace rtl

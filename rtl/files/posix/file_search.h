@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "rtl/files/export.h"
+
 namespace rtl::posix {
 
 // True when Name matches Pattern: '*' stands for any run of characters, '?'
@@ -11,6 +13,6 @@ namespace rtl::posix {
 // of a valid sequence), everything else for itself, case-sensitively. As on
 // DOS, a pattern ending in ".*" also matches the name without that part, so
 // "*.*" matches every name and "name.*" matches "name".
-bool MatchesPattern(std::string_view Pattern, std::string_view Name);
+QUINDLE_RTL_FILES_EXPORT bool MatchesPattern(std::string_view Pattern, std::string_view Name);
 
 }  // namespace rtl::posix

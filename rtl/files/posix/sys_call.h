@@ -14,6 +14,7 @@
 #include <optional>
 #include <system_error>
 
+#include "rtl/files/export.h"
 #include "rtl/files/fault_injection.h"
 
 namespace rtl::posix {
@@ -38,8 +39,9 @@ inline std::error_code ErrorOf(int Code) {
 }
 
 namespace detail {
-extern std::atomic<bool> FaultHookSet;
-std::optional<rtl::detail::TFaultAction> ConsultFaultHook(rtl::detail::TFaultOp Op);
+QUINDLE_RTL_FILES_EXPORT extern std::atomic<bool> FaultHookSet;
+QUINDLE_RTL_FILES_EXPORT std::optional<rtl::detail::TFaultAction> ConsultFaultHook(
+    rtl::detail::TFaultOp Op);
 }  // namespace detail
 
 // The action the test hook asks for, if one is installed and asks.
@@ -48,19 +50,20 @@ inline std::optional<rtl::detail::TFaultAction> Fault(rtl::detail::TFaultOp Op) 
   return detail::ConsultFaultHook(Op);
 }
 
-int OpenAt(int Dir, const char* Name, int Flags, mode_t Mode = 0);
-ssize_t Read(int Fd, void* Buffer, size_t Count);
-ssize_t PRead(int Fd, void* Buffer, size_t Count, off_t Offset);
-ssize_t Write(int Fd, const void* Buffer, size_t Count);
-ssize_t CopyFileRange(int In, int Out, size_t Count);
-int Close(int Fd);
-int FDataSync(int Fd);
-int RenameAt2(const char* Old, const char* New, unsigned Flags);
-int Link(const char* Old, const char* New);
-int Unlink(const char* Name);
-int FuTimens(int Fd, const struct timespec Times[2]);
-int Chmod(const char* Name, mode_t Mode);
-int SetXattr(const char* Name, const char* Attr, const void* Value, size_t Size);
-int RemoveXattr(const char* Name, const char* Attr);
+QUINDLE_RTL_FILES_EXPORT int OpenAt(int Dir, const char* Name, int Flags, mode_t Mode = 0);
+QUINDLE_RTL_FILES_EXPORT ssize_t Read(int Fd, void* Buffer, size_t Count);
+QUINDLE_RTL_FILES_EXPORT ssize_t PRead(int Fd, void* Buffer, size_t Count, off_t Offset);
+QUINDLE_RTL_FILES_EXPORT ssize_t Write(int Fd, const void* Buffer, size_t Count);
+QUINDLE_RTL_FILES_EXPORT ssize_t CopyFileRange(int In, int Out, size_t Count);
+QUINDLE_RTL_FILES_EXPORT int Close(int Fd);
+QUINDLE_RTL_FILES_EXPORT int FDataSync(int Fd);
+QUINDLE_RTL_FILES_EXPORT int RenameAt2(const char* Old, const char* New, unsigned Flags);
+QUINDLE_RTL_FILES_EXPORT int Link(const char* Old, const char* New);
+QUINDLE_RTL_FILES_EXPORT int Unlink(const char* Name);
+QUINDLE_RTL_FILES_EXPORT int FuTimens(int Fd, const struct timespec Times[2]);
+QUINDLE_RTL_FILES_EXPORT int Chmod(const char* Name, mode_t Mode);
+QUINDLE_RTL_FILES_EXPORT int SetXattr(const char* Name, const char* Attr, const void* Value,
+                                      size_t Size);
+QUINDLE_RTL_FILES_EXPORT int RemoveXattr(const char* Name, const char* Attr);
 
 }  // namespace rtl::posix
