@@ -19,8 +19,10 @@
 #   include/quindle/<folder>/, keeping their sub-folders, and
 #   PLATFORM_HEADERS (the back end's headers that public headers include by
 #   their bare name) directly in include/quindle/<folder>/;
-# - the library joins the exported CMake package, FIND_DEPENDENCIES naming the
-#   packages its static form needs from the consumer (find_dependency);
+# - the library joins the exported CMake package; FIND_DEPENDENCIES name the
+#   packages that QuindleConfig.cmake finds for it (find_dependency), those
+#   its static form links privately and those of its interface; an entry may
+#   hold arguments: "Qt6 COMPONENTS Widgets";
 # - a pkg-config module is installed: "quindle" for the engine,
 #   "quindle-<name>" (with '-' for '_') for the others. Its Requires and
 #   Requires.private come from the quindle:: libraries the target links
@@ -28,12 +30,17 @@
 #   PKGCONFIG_LIBS_PRIVATE (library names, as for target_link_libraries) add
 #   the other dependencies.
 # Call it after target_link_libraries, and link quindle_warnings as
-# $<BUILD_INTERFACE:quindle_warnings> (it is not installed).
+# $<BUILD_INTERFACE:quindle_warnings> (it is not installed). A new library,
+# a Qt widgetset for instance, needs this one call:
+#   quindle_install_library(quindle_widgetset_qt HEADERS qt_widgetset.h
+#     FIND_DEPENDENCIES "Qt6 COMPONENTS Widgets" PKGCONFIG_REQUIRES_PRIVATE Qt6Widgets)
 #
 #   quindle_install_program(<target> [COMPONENT <component>])
 #
-# Installs a program into bin/; in a shared build outside the system's
-# library folders it finds the libraries relative to itself.
+# Installs a program into bin/, in the component "command" unless another is
+# given (a component of its own becomes a Debian package of its own, see
+# QuindlePackaging.cmake); in a shared build outside the system's library
+# folders it finds the libraries relative to itself.
 #
 #   quindle_install_package()
 #

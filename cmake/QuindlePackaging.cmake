@@ -8,6 +8,10 @@
 # `make package` builds the libraries twice, static and shared, and packs
 # both trees from the shared one: QUINDLE_PACKAGE_STATIC_BUILD names the
 # static build tree, whose development component joins libquindle-dev.
+#
+# A program with a package of its own installs into a component of its own
+# (quindle_install_program(<target> COMPONENT <component>)) and is described
+# below with one more quindle_debian_package call.
 
 set(QUINDLE_PACKAGE_MAINTAINER "The Quindle developers <developers@quindle.invalid>"
   CACHE STRING "Maintainer field of the Debian packages")
@@ -22,7 +26,6 @@ else()
   set(debian_docs OFF)
 endif()
 option(QUINDLE_DEBIAN_DOCS "Install the copyright and changelog of each Debian package" ${debian_docs})
-
 if(QUINDLE_DEBIAN_DOCS)
   configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog.in
     ${PROJECT_BINARY_DIR}/packaging/changelog.Debian @ONLY)
@@ -34,14 +37,51 @@ if(QUINDLE_DEBIAN_DOCS)
     VERBATIM)
   add_custom_target(quindle_debian_changelog ALL
     DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz)
-  set(components runtime development command)
-  set(packages libquindle2 libquindle-dev quindle)
-  foreach(component package IN ZIP_LISTS components packages)
+endif()
+
+# quindle_debian_package(<component> NAME <package> SECTION <section>
+#   [DEPENDS <dependencies>] [SHLIBDEPS] DESCRIPTION <synopsis> <paragraph>...)
+# The package of an install component. DEPENDS is added to what
+# dpkg-shlibdeps finds when SHLIBDEPS is given.
+macro(quindle_debian_package component)
+  cmake_parse_arguments(package "SHLIBDEPS" "NAME;SECTION;DEPENDS" "DESCRIPTION" ${ARGN})
+  string(TOUPPER ${component} upper)
+  set(CPACK_DEBIAN_${upper}_PACKAGE_NAME ${package_NAME})
+  set(CPACK_DEBIAN_${upper}_PACKAGE_SECTION ${package_SECTION})
+  set(CPACK_DEBIAN_${upper}_PACKAGE_DEPENDS "${package_DEPENDS}")
+  set(CPACK_DEBIAN_${upper}_PACKAGE_SHLIBDEPS ${package_SHLIBDEPS})
+  list(JOIN package_DESCRIPTION "\n" CPACK_DEBIAN_${upper}_DESCRIPTION)
+  if(QUINDLE_DEBIAN_DOCS)
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright
       ${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz
-      DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
-  endforeach()
-endif()
+      DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package_NAME} COMPONENT ${component})
+  endif()
+endmacro()
+
+set(about_quindle
+  "Quindle copies, moves or LZ-expands the files that its source entries"
+  "select, stamps their dates and attributes, can verify each copy by CRC-32,"
+  "and reports everything through events.")
+
+quindle_debian_package(runtime NAME libquindle2 SECTION libs SHLIBDEPS
+  DESCRIPTION "file-transfer component for C++ - shared libraries" ${about_quindle} "."
+  "This package holds the shared libraries: the engine, the dialogs, the"
+  "platform layer and the console and scripted widgetsets.")
+
+quindle_debian_package(development NAME libquindle-dev SECTION libdevel
+  DEPENDS "libquindle2 (= ${QUINDLE_DEB_VERSION}), libdeflate-dev, zlib1g-dev"
+  DESCRIPTION "file-transfer component for C++ - development files" ${about_quindle} "."
+  "This package holds the headers, the static libraries, the CMake package"
+  "(find_package(Quindle)) and the pkg-config modules (quindle and others).")
+
+quindle_debian_package(command NAME quindle SECTION utils SHLIBDEPS
+  DEPENDS "libquindle2 (= ${QUINDLE_DEB_VERSION})"
+  DESCRIPTION "copy, move or LZ-expand files with attribute filter and CRC-32 check"
+  "The quindle command copies files like cp, through the Quindle"
+  "file-transfer component: it chooses files by their attributes, stamps"
+  "each copy with the date and attributes of its source, can verify every"
+  "copy by CRC-32, expands LZ-compressed files, and reads and writes its"
+  "settings as form files.")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quindle)
@@ -50,7 +90,6 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL runtime development command)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SOURCE quindle)
@@ -59,40 +98,6 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
-
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME libquindle2)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_SECTION libs)
-set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_RUNTIME_DESCRIPTION "file-transfer component for C++ - shared libraries
-Quindle copies, moves or LZ-expands the files that its source entries
-select, stamps their dates and attributes, can verify each copy by CRC-32,
-and reports everything through events.
-.
-This package holds the shared libraries: the engine, the dialogs, the
-platform layer and the console and scripted widgetsets.")
-
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME libquindle-dev)
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_DEPENDS
-  "libquindle2 (= ${QUINDLE_DEB_VERSION}), libdeflate-dev, zlib1g-dev")
-set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION "file-transfer component for C++ - development files
-Quindle copies, moves or LZ-expands the files that its source entries
-select, stamps their dates and attributes, can verify each copy by CRC-32,
-and reports everything through events.
-.
-This package holds the headers, the static libraries, the CMake package
-(find_package(Quindle)) and the pkg-config modules (quindle and others).")
-
-set(CPACK_DEBIAN_COMMAND_PACKAGE_NAME quindle)
-set(CPACK_DEBIAN_COMMAND_PACKAGE_SECTION utils)
-set(CPACK_DEBIAN_COMMAND_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_COMMAND_PACKAGE_DEPENDS "libquindle2 (= ${QUINDLE_DEB_VERSION})")
-set(CPACK_DEBIAN_COMMAND_DESCRIPTION "copy, move or LZ-expand files with attribute filter and CRC-32 check
-The quindle command copies files like cp, through the Quindle
-file-transfer component: it chooses files by their attributes, stamps
-each copy with the date and attributes of its source, can verify every
-copy by CRC-32, expands LZ-compressed files, and reads and writes its
-settings as form files.")
 
 if(QUINDLE_PACKAGE_STATIC_BUILD)
   set(CPACK_INSTALL_CMAKE_PROJECTS
