@@ -129,6 +129,8 @@ function(quindle_install_library target)
         SOVERSION ${PROJECT_VERSION_MAJOR}
         CXX_VISIBILITY_PRESET hidden
         VISIBILITY_INLINES_HIDDEN ON)
+      # Where the packaging finds the libraries the programs need.
+      set_property(GLOBAL APPEND PROPERTY QUINDLE_SHARED_LIBRARY_DIRS ${CMAKE_CURRENT_BINARY_DIR})
     endif()
   endif()
 

@@ -68,6 +68,10 @@ quindle_debian_package(runtime NAME libquindle2 SECTION libs SHLIBDEPS
   "This package holds the shared libraries: the engine, the dialogs, the"
   "platform layer and the console and scripted widgetsets.")
 
+# The loader's cache is brought up to date by libc's trigger. (CPack also
+# adds maintainer scripts that call ldconfig, which lintian warns of.)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/triggers)
+
 quindle_debian_package(development NAME libquindle-dev SECTION libdevel
   DEPENDS "libquindle2 (= ${QUINDLE_DEB_VERSION}), libdeflate-dev, zlib1g-dev"
   DESCRIPTION "file-transfer component for C++ - development files" ${about_quindle} "."
@@ -88,7 +92,7 @@ set(CPACK_PACKAGE_NAME quindle)
 set(CPACK_PACKAGE_VENDOR "The Quindle developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
-set(CPACK_STRIP_FILES ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/strip.cmake)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
@@ -98,6 +102,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+# dpkg-shlibdeps finds the package's own libraries in the build tree; the
+# dependency on libquindle2 is declared above.
+get_property(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS GLOBAL PROPERTY QUINDLE_SHARED_LIBRARY_DIRS)
 
 if(QUINDLE_PACKAGE_STATIC_BUILD)
   set(CPACK_INSTALL_CMAKE_PROJECTS
