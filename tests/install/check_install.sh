@@ -56,7 +56,7 @@ echo "== $prefix (libraries in $libdir; checking: ${variants%,})"
 
 # 1. The public headers: everything the entry points include is installed, and
 # nothing is installed that they do not include.
-entry_points=(engine/quindle.h engine/form_file.h dialogs/overwrite_dialog.h rtl/ui/dialogs.h
+entry_points=(engine/quindle.h engine/form_file.h dialogs/overwrite_dialog.h dialogs/about_box.h rtl/ui/dialogs.h
   widgetsets/console/console_widgetset.h widgetsets/scripted/scripted_widgetset.h)
 includes=$prefix/include
 tu=$work/public_headers.cpp
