@@ -99,7 +99,10 @@ TEST(AboutBox, LaysItselfOutFromItsLayout) {
 
 TEST(AboutBox, WritingGivesBackItsLayout) {
   TQDAboutBox Box(nullptr);
-  EXPECT_EQ(WriteComponentText(Box), LoadResource(HInstance(), RT_RCDATA, "TQDABOUTBOX"));
+  // The layout is a resource of the module that holds the dialogs: this
+  // program, or the dialogs' own shared library.
+  const HINSTANCE Dialogs = FindHInstance(TQDAboutBox::StaticClassInfo());
+  EXPECT_EQ(WriteComponentText(Box), LoadResource(Dialogs, RT_RCDATA, "TQDABOUTBOX"));
 }
 
 std::string SourceFile(const std::string& Relative) {

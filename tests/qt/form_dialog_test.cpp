@@ -251,7 +251,10 @@ TEST(QtForms, ThePaintedIconsSitOnTheFormsColour) {
         {"MainImage1", "ZZZZZZ_ICO"}, {"TgtImage1", "ZZZZZY_ICO"}, {"SrcImage1", "ZZZZZY_ICO"}};
     for (const auto& [Name, Resource] : Images) {
       SCOPED_TRACE(Name);
-      const HICON Icon = LoadIconA(HInstance(), Resource);
+      // The icons are resources of the module that holds the dialog.
+      const HICON Icon =
+          LoadIconA(FindHInstance(quindle::TOverwriteDialog::StaticClassInfo()), Resource);
+      ASSERT_TRUE(Icon);
       const QPoint At = W.findChild<QWidget*>(Name)->mapTo(&W, QPoint(0, 0));
       int Opaque = 0, Clear = 0;
       for (int Y = 0; Y < 32; ++Y)
