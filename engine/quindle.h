@@ -63,13 +63,13 @@ enum class TCondition : uint8_t {
 
 // True for the eleven errors: the conditions whose default message is an
 // information box with an OK button.
-bool IsErrorCondition(TCondition What);
+QUINDLE_ENGINE_EXPORT bool IsErrorCondition(TCondition What);
 
 // The default message of a condition, made from the names it carries (see
 // TConditionRecord); empty for a condition that has none. The same text the
 // component shows when no handler is assigned and ShowMessages is on.
-std::string DefaultText(TCondition What, const std::string& SrcFileName,
-                        const std::string& TgtFileName);
+QUINDLE_ENGINE_EXPORT std::string DefaultText(TCondition What, const std::string& SrcFileName,
+                                              const std::string& TgtFileName);
 
 // The condition being reported, as data. Filled before every dispatch, so a
 // handler (or a widgetset showing the default message) reads the condition
