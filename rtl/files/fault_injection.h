@@ -5,6 +5,7 @@
 // failing disk, a full file system or a signal would.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -40,5 +41,14 @@ struct TFaultAction {
 // for tests: install it while no operation runs.
 using TFaultHook = std::function<std::optional<TFaultAction>(TFaultOp)>;
 QUINDLE_RTL_FILES_EXPORT void SetFaultHook(TFaultHook Hook);
+
+// For the back ends: the action the installed hook asks for the call Op, or
+// nullopt (also when no hook is installed, which costs one atomic load).
+QUINDLE_RTL_FILES_EXPORT extern std::atomic<bool> FaultHookSet;
+QUINDLE_RTL_FILES_EXPORT std::optional<TFaultAction> ConsultFaultHook(TFaultOp Op);
+inline std::optional<TFaultAction> Fault(TFaultOp Op) {
+  if (!FaultHookSet.load(std::memory_order_relaxed)) return std::nullopt;
+  return ConsultFaultHook(Op);
+}
 
 }  // namespace rtl::detail

@@ -38,6 +38,12 @@ void OnSignal(int Signal) {
 
 }  // namespace
 
+void PrepareConsole() {}
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
 bool IsTerminal(TStdStream Stream) {
   return ::isatty(FdOf(Stream)) == 1;
 }

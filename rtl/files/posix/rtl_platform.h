@@ -3,6 +3,8 @@
 // file is held and how names are spelt.
 #pragma once
 
+#include <cstdint>
+
 namespace rtl {
 
 // An open file: a descriptor.
@@ -16,5 +18,9 @@ inline constexpr char AltPathDelim = '/';
 inline constexpr char DriveDelim = '\0';
 // Whether names that differ only in letter case name the same file.
 inline constexpr bool CaseSensitiveNames = true;
+
+// The packed file date-time counts these since 1970-01-01 UTC: microseconds,
+// the finest step a TDateTime keeps for present-day dates.
+inline constexpr int64_t FileDateTicksPerSecond = 1000000;
 
 }  // namespace rtl

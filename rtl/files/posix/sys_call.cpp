@@ -6,32 +6,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <mutex>
 
 namespace rtl::posix {
 
 using rtl::detail::TFaultAction;
 using rtl::detail::TFaultOp;
-
-namespace detail {
-
-std::atomic<bool> FaultHookSet{false};
-
-namespace {
-std::mutex HookLock;
-rtl::detail::TFaultHook& Hook() {
-  static rtl::detail::TFaultHook* Instance = new rtl::detail::TFaultHook;
-  return *Instance;
-}
-}  // namespace
-
-std::optional<TFaultAction> ConsultFaultHook(TFaultOp Op) {
-  std::lock_guard Guard(HookLock);
-  if (!Hook()) return std::nullopt;
-  return Hook()(Op);
-}
-
-}  // namespace detail
 
 namespace {
 
@@ -133,14 +112,3 @@ int RemoveXattr(const char* Name, const char* Attr) {
 }
 
 }  // namespace rtl::posix
-
-namespace rtl::detail {
-
-void SetFaultHook(TFaultHook NewHook) {
-  std::lock_guard Guard(posix::detail::HookLock);
-  posix::detail::Hook() = std::move(NewHook);
-  posix::detail::FaultHookSet.store(static_cast<bool>(posix::detail::Hook()),
-                                    std::memory_order_relaxed);
-}
-
-}  // namespace rtl::detail

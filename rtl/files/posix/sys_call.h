@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
-#include <atomic>
 #include <cerrno>
 #include <optional>
 #include <system_error>
@@ -38,17 +37,8 @@ inline std::error_code ErrorOf(int Code) {
   return {Code, std::generic_category()};
 }
 
-namespace detail {
-QUINDLE_RTL_FILES_EXPORT extern std::atomic<bool> FaultHookSet;
-QUINDLE_RTL_FILES_EXPORT std::optional<rtl::detail::TFaultAction> ConsultFaultHook(
-    rtl::detail::TFaultOp Op);
-}  // namespace detail
-
 // The action the test hook asks for, if one is installed and asks.
-inline std::optional<rtl::detail::TFaultAction> Fault(rtl::detail::TFaultOp Op) {
-  if (!detail::FaultHookSet.load(std::memory_order_relaxed)) return std::nullopt;
-  return detail::ConsultFaultHook(Op);
-}
+using rtl::detail::Fault;
 
 QUINDLE_RTL_FILES_EXPORT int OpenAt(int Dir, const char* Name, int Flags, mode_t Mode = 0);
 QUINDLE_RTL_FILES_EXPORT ssize_t Read(int Fd, void* Buffer, size_t Count);
