@@ -111,8 +111,11 @@ QUINDLE_RTL_FILES_EXPORT bool DeleteFile(const std::string& FileName);
 // Never replaces an existing NewName.
 QUINDLE_RTL_FILES_EXPORT bool RenameFile(const std::string& OldName, const std::string& NewName);
 
-// Packed file date-time: microseconds since 1970-01-01 UTC. A round trip
-// through TDateTime keeps the microsecond for dates from 1720 to mid-2079.
+// Packed file date-time: ticks of 1 / FileDateTicksPerSecond second since
+// 1970-01-01 UTC (rtl_platform.h: microseconds on POSIX, the 100 ns the file
+// system holds on Windows), so that a copy keeps its source's time to the
+// tick. A round trip through TDateTime keeps the microsecond for dates from
+// 1720 to mid-2079.
 QUINDLE_RTL_FILES_EXPORT TDateTime FileDateToDateTime(int64_t FileDate);
 // -1 when DateTime is not a date between the years 1 and 9999.
 QUINDLE_RTL_FILES_EXPORT int64_t DateTimeToFileDate(TDateTime DateTime);
