@@ -153,7 +153,7 @@ bool TQuindle::ClassifyTarget(TRun& Run) {
   if (Attr >= 0 && (Attr & rtl::faDirectory) && !rtl::ExtractFileName(FTargetFilename).empty())
     FTargetFilename += rtl::PathDelim;
   std::string DirName = FTargetFilename;
-  if (!DirName.empty() && DirName.back() == rtl::PathDelim) DirName.pop_back();
+  if (!DirName.empty() && rtl::IsPathDelimiter(DirName.back())) DirName.pop_back();
   // The root keeps its separator; without it the probe would find no directory.
   if (DirName.empty()) DirName = std::string(1, rtl::PathDelim);
 

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "engine/file_crc.h"
 
-#include <libdeflate.h>
 #include <zlib.h>
+
+#ifdef QUINDLE_HAVE_LIBDEFLATE
+#include <libdeflate.h>
+#endif
 
 #include <algorithm>
 #include <barrier>
@@ -33,6 +36,18 @@ namespace {
 constexpr int32_t kChunk = 1024 * 1024;
 constexpr unsigned kMaxReaders = 4;
 
+// The CRC-32 of Size bytes at Data, continuing from Crc. libdeflate's is the
+// fastest where it is packaged; the Windows builds take zlib's, which is as
+// fast there as a table-driven one of our own (docs/PERFORMANCE.md).
+uint32_t ChunkCrc(uint32_t Crc, const void* Data, size_t Size) {
+#ifdef QUINDLE_HAVE_LIBDEFLATE
+  return libdeflate_crc32(Crc, Data, Size);
+#else
+  return static_cast<uint32_t>(
+      crc32(Crc, static_cast<const Bytef*>(Data), static_cast<uInt>(Size)));
+#endif
+}
+
 // The readers of one file and the checksum of what they have read so far.
 class TRoundReader {
  public:
@@ -53,7 +68,7 @@ class TRoundReader {
       std::error_code Error;
       C.Got = static_cast<int32_t>(rtl::ReadAt(FFile, FBuffers[K], kChunk,
                                                FOffset + static_cast<int64_t>(K) * kChunk, Error));
-      C.Crc = C.Got > 0 ? libdeflate_crc32(0, FBuffers[K], static_cast<size_t>(C.Got)) : 0;
+      C.Crc = C.Got > 0 ? ChunkCrc(0, FBuffers[K], static_cast<size_t>(C.Got)) : 0;
       FBarrier.arrive_and_wait();
     } while (!FDone);
   }
@@ -165,7 +180,7 @@ bool ChecksumInTurn(rtl::THandle File, void* Buffer, uint32_t& Crc) {
     std::error_code Error;
     const int64_t N = rtl::ReadFull(File, Buffer, kChunk, Error);
     if (N <= 0) return N == 0;
-    Crc = libdeflate_crc32(Crc, Buffer, static_cast<size_t>(N));
+    Crc = ChunkCrc(Crc, Buffer, static_cast<size_t>(N));
   }
 }
 
@@ -186,7 +201,7 @@ std::string FileCRC(const std::string& FileName, unsigned Readers) {
   // The first chunk alone: most files end within it.
   std::error_code Error;
   const auto N = static_cast<int32_t>(rtl::ReadAt(F.Get(), Buffers.List()[0], kChunk, 0, Error));
-  uint32_t Crc = N > 0 ? libdeflate_crc32(0, Buffers.List()[0], static_cast<size_t>(N)) : 0;
+  uint32_t Crc = N > 0 ? ChunkCrc(0, Buffers.List()[0], static_cast<size_t>(N)) : 0;
   bool Ok;
   if (N < 0 && Error == std::errc::invalid_seek)
     Ok = ChecksumInTurn(F.Get(), Buffers.List()[0], Crc);

@@ -37,8 +37,8 @@ void MoveCopy(const TTransferFile& File) {
   // Opened without truncating. Read access is enough to set the date of a
   // file one owns, and serves where write access is refused.
   rtl::THandle Target = rtl::FileOpen(File.TgtFileName, rtl::fmOpenWrite);
-  if (Target < 0) Target = rtl::FileOpen(File.TgtFileName, rtl::fmOpenRead);
-  if (Target >= 0) {
+  if (Target == rtl::InvalidHandle) Target = rtl::FileOpen(File.TgtFileName, rtl::fmOpenRead);
+  if (Target != rtl::InvalidHandle) {
     Stamp.SetDate(Target);
     rtl::FileClose(Target);
   }

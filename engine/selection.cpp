@@ -16,7 +16,7 @@ std::string NormaliseSpec(const std::string& Spec) {
   const std::string Pattern = std::string(1, rtl::PathDelim) + "*.*";
   if (Attr >= 0 && (Attr & rtl::faDirectory) != 0 && !rtl::ExtractFileName(Result).empty())
     Result += Pattern;
-  if (!Result.empty() && Result.back() == rtl::PathDelim) Result += Pattern;
+  if (!Result.empty() && rtl::IsPathDelimiter(Result.back())) Result += Pattern;
   return Result;
 }
 
