@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: MIT
 // quindle: the component on the command line.
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "cli/gui.h"
 #include "cli/options.h"
 #include "cli/run.h"
+#include "rtl/files/console.h"
 
 namespace {
 
@@ -26,9 +29,15 @@ int main(int argc, char** argv) {
   struct TCloseWindows {
     ~TCloseWindows() { CloseWindows(); }
   } CloseAtTheEnd;
+  rtl::PrepareConsole();
+  // The arguments in UTF-8 (on Windows argv holds them in the code page).
+  std::vector<std::string> Args = rtl::CommandLineArguments(argc, argv);
+  std::vector<char*> Argv;
+  for (std::string& Arg : Args) Argv.push_back(Arg.data());
+  Argv.push_back(nullptr);
   TCliOptions Options;
   try {
-    Options = ParseCommandLine(argc, argv);
+    Options = ParseCommandLine(static_cast<int>(Args.size()), Argv.data());
   } catch (const EUsageError& E) {
     std::cerr << "quindle: " << E.what() << "\nTry 'quindle --help' for more information.\n";
     return kExitUsage;

@@ -4,12 +4,25 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "rtl/files/export.h"
 
 namespace rtl {
 
 enum class TStdStream : uint8_t { Input, Output, Error };
+
+// Sets the standard streams up for a program that reads and writes UTF-8
+// text: on Windows the console shows and takes UTF-8, bytes pass through
+// unchanged (no CR added before each LF, as on POSIX) and the console
+// understands the terminal's control sequences. Nothing to do on POSIX.
+// Call it at the start of main, before anything is written.
+QUINDLE_RTL_FILES_EXPORT void PrepareConsole();
+// The program's arguments in UTF-8, argv[0] included: argv as given on
+// POSIX; on Windows the wide command line, so that any name survives
+// whatever the code page.
+QUINDLE_RTL_FILES_EXPORT std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
 // True when the stream is a terminal (not a pipe or a file).
 QUINDLE_RTL_FILES_EXPORT bool IsTerminal(TStdStream Stream);
@@ -31,7 +44,8 @@ using TInterruptHandler = void (*)(TInterrupt Why);
 // Installs Handler for the three (nullptr puts the system's default back).
 QUINDLE_RTL_FILES_EXPORT void SetInterruptHandler(TInterruptHandler Handler);
 // The exit status a program interrupted so conventionally gives: 128 plus
-// the signal's number on POSIX (130, 143, 129).
+// the signal's number on POSIX (130, 143, 129); the same numbers on Windows,
+// so that scripts see one status on both.
 QUINDLE_RTL_FILES_EXPORT int InterruptExitStatus(TInterrupt Why);
 
 }  // namespace rtl
