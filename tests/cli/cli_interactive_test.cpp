@@ -88,6 +88,8 @@ TEST_F(CliInteractiveTest, ErrorBoxesAreShownAndCounted) {
   EXPECT_NE(R.Err.find("Source File src/*.none does not exist."), std::string::npos) << R.Err;
 }
 
+#if QUINDLE_TEST_POSIX
+// A pseudo-terminal is POSIX; a Windows console cannot be captured this way.
 TEST_F(CliInteractiveTest, ProgressBarOnATerminal) {
   const std::string Long = "a-name-long-enough-to-need-shortening-" + std::string(40, 'z') + ".txt";
   WriteFile(Dir / ("src/" + Long), "long\n");
@@ -129,6 +131,8 @@ TEST_F(CliInteractiveTest, TerminalOutputOptions) {
     EXPECT_EQ(R.Err, C.Err);
   }
 }
+
+#endif
 
 }  // namespace
 }  // namespace quindle::testing

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/quindle_process.h"
+#include "rtl/files/fileutils.h"
 #include "rtl/files/lz/szdd_encoder.h"
 #include "support/test_support.h"
 
@@ -29,6 +30,10 @@ class CliTest : public QuindleFolderTest {
     QuindleFolderTest::SetUp();
     WriteFile(Dir / "src/c.dat", "charlie\n");
     WriteFile(Dir / "src/.hidden", "hotel\n");
+    // Hidden by its name on POSIX; Windows keeps the bit.
+    if (!QUINDLE_TEST_POSIX) {
+      ASSERT_EQ(rtl::FileSetAttr(Dir / "src/.hidden", rtl::faHidden), 0);
+    }
     WriteFile(Dir / "src/x.tx_", rtl::SZDDCompress(kExpanded, 't'));
   }
 };
@@ -324,6 +329,8 @@ TEST_F(CliTest, MessagesFollowTheCopiesBeforeThemOnSharedOutput) {
             "quindle: Source File src/*.none does not exist.\n");
 }
 
+#if QUINDLE_TEST_POSIX
+// /dev/full fails every write.
 TEST_F(CliTest, OutputThatCannotBeWrittenFails) {
   for (const std::vector<std::string>& Args :
        std::vector<std::vector<std::string>>{{"--list", "src"},
@@ -337,6 +344,7 @@ TEST_F(CliTest, OutputThatCannotBeWrittenFails) {
   }
   EXPECT_EQ(ReadFile(Dir / "dst/b.txt"), "bravo\n");  // the copy itself succeeded
 }
+#endif
 
 }  // namespace
 }  // namespace quindle::testing

@@ -4,14 +4,7 @@
 // standard output and standard error captured, and the exit status.
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <pty.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -21,7 +14,19 @@
 
 #include "support/test_support.h"
 
+#if QUINDLE_TEST_POSIX
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
 extern char** environ;
+#else
+#include <windows.h>
+#endif
 
 namespace quindle::testing {
 
@@ -30,6 +35,86 @@ struct TProcessResult {
   std::string Out;
   std::string Err;
 };
+
+#if !QUINDLE_TEST_POSIX
+namespace detail {
+
+inline std::wstring Wide(const std::string& Text) {
+  std::wstring Out(Text.size(), L'\0');
+  const int Len = MultiByteToWideChar(CP_UTF8, 0, Text.data(), static_cast<int>(Text.size()),
+                                      Out.data(), static_cast<int>(Out.size()));
+  Out.resize(static_cast<size_t>(std::max(Len, 0)));
+  return Out;
+}
+
+// One argument as the C run-time's parser reads it back: quoted, with the
+// backslashes before a quote doubled.
+inline std::wstring Quoted(const std::wstring& Arg) {
+  std::wstring Out = L"\"";
+  size_t Slashes = 0;
+  for (wchar_t C : Arg) {
+    if (C == L'\\') {
+      ++Slashes;
+      continue;
+    }
+    Out.append(C == L'"' ? 2 * Slashes + 1 : Slashes, L'\\');
+    Slashes = 0;
+    Out.push_back(C);
+  }
+  Out.append(2 * Slashes, L'\\');
+  return Out + L"\"";
+}
+
+inline HANDLE Inheritable(const std::string& Name, bool Write) {
+  SECURITY_ATTRIBUTES Sa{sizeof Sa, nullptr, TRUE};
+  const HANDLE H = CreateFileW(Wide(Name).c_str(), Write ? GENERIC_WRITE : GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &Sa,
+                               Write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (H == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + Name);
+  return H;
+}
+
+}  // namespace detail
+
+// Runs `quindle Args...` in Cwd with Input on standard input. Standard output
+// goes to OutPath when one is given (Out is then empty); with Merged, standard
+// error goes where standard output goes, as with 2>&1 (Err is then empty).
+inline TProcessResult RunQuindle(const std::vector<std::string>& Args, const std::string& Cwd,
+                                 const std::string& Input = std::string(),
+                                 const std::string& OutPath = std::string(), bool Merged = false) {
+  TempDir Io;
+  WriteFile(Io / "in", Input);
+  const HANDLE In = detail::Inheritable(Io / "in", false);
+  const HANDLE Out = detail::Inheritable(OutPath.empty() ? Io / "out" : OutPath, true);
+  const HANDLE Err = Merged ? Out : detail::Inheritable(Io / "err", true);
+  STARTUPINFOW Si{};
+  Si.cb = sizeof Si;
+  Si.dwFlags = STARTF_USESTDHANDLES;
+  Si.hStdInput = In;
+  Si.hStdOutput = Out;
+  Si.hStdError = Err;
+  const std::wstring Program = std::filesystem::absolute(QUINDLE_BINARY).wstring();
+  std::wstring Command = detail::Quoted(Program);
+  for (const std::string& A : Args) Command += L" " + detail::Quoted(detail::Wide(A));
+  PROCESS_INFORMATION Pi{};
+  const BOOL Started = CreateProcessW(Program.c_str(), Command.data(), nullptr, nullptr, TRUE, 0,
+                                      nullptr, detail::Wide(Cwd).c_str(), &Si, &Pi);
+  CloseHandle(In);
+  CloseHandle(Out);
+  if (!Merged) CloseHandle(Err);
+  if (!Started) throw std::runtime_error("cannot start " QUINDLE_BINARY);
+  WaitForSingleObject(Pi.hProcess, INFINITE);
+  DWORD Code = 0;
+  GetExitCodeProcess(Pi.hProcess, &Code);
+  CloseHandle(Pi.hThread);
+  CloseHandle(Pi.hProcess);
+  TProcessResult R;
+  R.Status = static_cast<int>(Code);
+  if (OutPath.empty()) R.Out = ReadFile(Io / "out");
+  if (!Merged) R.Err = ReadFile(Io / "err");
+  return R;
+}
+#else
 
 namespace detail {
 
@@ -130,6 +215,8 @@ inline TProcessResult RunQuindleOnTerminal(const std::vector<std::string>& Args,
   R.Out = ReadFile(Io / "out");
   return R;
 }
+
+#endif
 
 // A working folder for runs of the command: src/a.txt ("alpha\n"),
 // src/b.txt ("bravo\n") and an empty dst/.

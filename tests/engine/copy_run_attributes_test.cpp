@@ -4,14 +4,17 @@
 // every method that writes the target itself, also where the target directory
 // decides new files' permissions by a default access control list.
 #include <gtest/gtest.h>
-#include <sys/xattr.h>
-#include <unistd.h>
 
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "copy_run_fixture.h"
+
+#if QUINDLE_TEST_POSIX
+#include <sys/xattr.h>
+#include <unistd.h>
+#endif
 
 namespace quindle {
 namespace {
@@ -104,11 +107,14 @@ TEST_F(CopyRunAttributes, SourceHiddenAfterTheListingIsLeftOut) {
   if (!StoresDosBits()) GTEST_SKIP() << "no stored attribute bits here";
   const std::function<void(const std::string&)> Hide[] = {
       [](const std::string& Name) { EXPECT_EQ(rtl::FileSetAttr(Name, rtl::faHidden), 0); },
+#if QUINDLE_TEST_POSIX
       [](const std::string& Name) {
         usleep(20000);  // another program, a clock tick after the file's last change
         const std::string Word("0x2", 4);
         EXPECT_EQ(setxattr(Name.c_str(), "user.DOSATTRIB", Word.data(), Word.size(), 0), 0);
-      }};
+      },
+#endif
+  };
   for (size_t Way = 0; Way < std::size(Hide); ++Way) {
     SCOPED_TRACE(Way);
     const std::string Name = "file" + std::to_string(Way);

@@ -3,7 +3,6 @@
 // sources, LZ target names, validation, failed transfers and what the run
 // reads of an existing target.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -51,6 +50,8 @@ TEST_F(CopyRunFiles, SameFileUnderAnotherNameIsRefusedAndKeepsItsBytes) {
       {"own directory as entry", Dir / "src", Dir / "src/", false},
   };
   for (const auto& C : Cases) {
+    // Symbolic links on Windows need a privilege that programs seldom have.
+    if (!QUINDLE_TEST_POSIX && std::string(C.What).find("symbolic") != std::string::npos) continue;
     for (TCopyType Type : kAllTypes) {
       SCOPED_TRACE(std::string(C.What) + ", copy type " + std::to_string(Type));
       std::filesystem::remove_all(Dir / "src");
@@ -58,8 +59,8 @@ TEST_F(CopyRunFiles, SameFileUnderAnotherNameIsRefusedAndKeepsItsBytes) {
       ASSERT_TRUE(rtl::CreateDir(Dir / "src"));
       ASSERT_TRUE(rtl::CreateDir(Dir / "out"));
       WriteFile(Src("x.txt"), Payload);
-      ASSERT_EQ(link(Src("x.txt").c_str(), Out("hard").c_str()), 0);
-      ASSERT_EQ(symlink(Src("x.txt").c_str(), Out("sym").c_str()), 0);
+      std::filesystem::create_hard_link(Src("x.txt"), Out("hard"));
+      if (QUINDLE_TEST_POSIX) std::filesystem::create_symlink(Src("x.txt"), Out("sym"));
       Q.SetCopyType(Type);
       std::optional<testing::InDirectory> Here;
       if (C.FromDir) Here.emplace(Dir.path().string());

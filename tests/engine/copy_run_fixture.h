@@ -87,7 +87,7 @@ class CopyRunTest : public ::testing::Test {
   }
   static void SetDate(const std::string& Name, rtl::TDateTime When) {
     const rtl::THandle H = rtl::FileOpen(Name, rtl::fmOpenWrite);
-    ASSERT_GE(H, 0) << Name;
+    ASSERT_NE(H, rtl::InvalidHandle) << Name;
     EXPECT_EQ(rtl::FileSetDate(H, rtl::DateTimeToFileDate(When)), 0);
     rtl::FileClose(H);
   }

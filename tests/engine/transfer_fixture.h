@@ -3,40 +3,43 @@
 // every event they raise in order.
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/quindle.h"
 #include "engine/quindle_access.h"
+#include "rtl/files/handles.h"
 #include "rtl/files/lz/szdd_encoder.h"
 #include "support/test_support.h"
 
 namespace quindle {
 
-// A last-write time with a microsecond part, in the layer's packed encoding.
-constexpr int64_t kSrcAge = 1234567890123456;    // 2009-02-13
-constexpr int64_t kOtherAge = 1500000000654321;  // 2017-07-14
+// Last-write times in the layer's packed encoding. kSrcAge has every digit
+// of its tick set (to the microsecond on POSIX, to the 100 ns on Windows), so
+// a copy that loses a digit shows; kOtherAge, a date a handler gives,
+// passes through a TDateTime and is whole microseconds.
+constexpr int64_t kTick = rtl::FileDateTicksPerSecond / 1000000;  // ticks per microsecond
+constexpr int64_t kSrcAge =
+    1234567890 * rtl::FileDateTicksPerSecond + 123456 * kTick + (kTick - 1);  // 2009-02-13
+constexpr int64_t kOtherAge = 1500000000 * rtl::FileDateTicksPerSecond + 654321 * kTick;  // 2017
 
-// Sets a file's last-write time, packed (microseconds since 1970).
+// Sets a file's last-write time, packed.
 inline void SetAge(const std::string& Name, int64_t Age) {
-  struct timespec Times[2];
-  Times[0].tv_sec = 0;
-  Times[0].tv_nsec = UTIME_OMIT;
-  Times[1].tv_sec = static_cast<time_t>(Age / 1000000);
-  Times[1].tv_nsec = static_cast<long>(Age % 1000000) * 1000;
-  ASSERT_EQ(utimensat(AT_FDCWD, Name.c_str(), Times, 0), 0) << Name;
+  rtl::TFileHandle H;
+  ASSERT_FALSE(rtl::OpenFile(Name, rtl::TAccess::Write, H)) << Name;
+  ASSERT_EQ(rtl::FileSetDate(H.Get(), Age), 0) << Name;
 }
 
+// True for a name that exists, also as a dangling link.
 inline bool Exists(const std::string& Name) {
-  struct stat St;
-  return ::lstat(Name.c_str(), &St) == 0;
+  std::error_code Error;
+  return std::filesystem::symlink_status(Name, Error).type() !=
+         std::filesystem::file_type::not_found;
 }
 
 class TransferFixture : public ::testing::Test {
@@ -76,9 +79,10 @@ class TransferFixture : public ::testing::Test {
 
   // Fills the current-file fields as the run does after its search.
   void Select(const std::string& Src, const std::string& Tgt, uint8_t Attr) {
-    struct stat St {};
-    ::stat(Src.c_str(), &St);
-    Access.SetCurrentFile(Src, Tgt, Attr, rtl::FileDateToDateTime(kSrcAge), St.st_size);
+    std::error_code Error;
+    const auto Size = std::filesystem::file_size(Src, Error);
+    Access.SetCurrentFile(Src, Tgt, Attr, rtl::FileDateToDateTime(kSrcAge),
+                          Error ? 0 : static_cast<int64_t>(Size));
   }
 
   // The attribute word a file given Attr reads back with here: where the file
@@ -88,7 +92,7 @@ class TransferFixture : public ::testing::Test {
     testing::WriteFile(Probe, "");
     const bool Stored =
         rtl::FileSetAttr(Probe, rtl::faArchive) == 0 && rtl::FileGetAttr(Probe) == rtl::faArchive;
-    ::unlink(Probe.c_str());
+    std::filesystem::remove(Probe);
     return Stored ? Attr : Attr & rtl::faReadOnly;
   }
 

@@ -9,7 +9,30 @@
 
 #include "rtl/ui/graphics.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#undef FindResource
+#undef RT_RCDATA
+#undef RT_BITMAP
+#undef RT_GROUP_ICON
+#undef EnumResourceNames
+
+namespace {
+
+// The module imports the platform layer from this program, so the program
+// loads it once it runs (see tests/CMakeLists.txt).
+rtl::HINSTANCE resources_test_module_instance() {
+  static const HMODULE Module = LoadLibraryW(L"resources_test_module.dll");
+  const auto Instance = reinterpret_cast<rtl::HINSTANCE (*)()>(
+      reinterpret_cast<void*>(GetProcAddress(Module, "resources_test_module_instance")));
+  return Instance != nullptr ? Instance() : nullptr;
+}
+
+}  // namespace
+#else
 extern "C" rtl::HINSTANCE resources_test_module_instance();
+#endif
+
 rtl::HINSTANCE resources_test_static_instance();
 
 namespace {

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "support/test_support.h"
 
+#include <atomic>
+
+#if QUINDLE_TEST_POSIX
 #include <sys/xattr.h>
+#endif
 
 #include <cstdlib>
 #include <fstream>
@@ -13,9 +17,22 @@
 namespace quindle::testing {
 
 TempDir::TempDir() {
+#if QUINDLE_TEST_POSIX
   std::string pattern = (std::filesystem::temp_directory_path() / "quindle-test-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
+#else
+  // create_directory fails for a name that exists, which makes the name ours.
+  static std::atomic<uint32_t> Counter{0};
+  static const uint32_t Seed = std::random_device()();
+  for (int Attempt = 0; Attempt < 100; ++Attempt) {
+    std::mt19937 Gen(Seed + Counter++);
+    const auto Name = "quindle-test-" + std::to_string(Gen() % 1000000000u);
+    path_ = std::filesystem::temp_directory_path() / Name;
+    if (std::filesystem::create_directory(path_)) return;
+  }
+  throw std::runtime_error("cannot create a temporary folder");
+#endif
 }
 
 TempDir::~TempDir() {
@@ -57,6 +74,10 @@ std::filesystem::path CorpusDir() {
 }
 
 bool SetReadOnlyDefaultAcl(const std::string& Dir) {
+#if !QUINDLE_TEST_POSIX
+  (void)Dir;
+  return false;
+#else
   // The kernel's form of an access control list: a version word, then one
   // entry (tag, permissions, id) each for the owner, the group and others.
   constexpr uint16_t kUserObj = 0x01, kGroupObj = 0x04, kOther = 0x20, kRead = 4;
@@ -72,6 +93,7 @@ bool SetReadOnlyDefaultAcl(const std::string& Dir) {
     Put(kNoId, 4);
   }
   return setxattr(Dir.c_str(), "system.posix_acl_default", Value.data(), Value.size(), 0) == 0;
+#endif
 }
 
 }  // namespace quindle::testing

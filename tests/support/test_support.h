@@ -7,6 +7,19 @@
 #include <filesystem>
 #include <string>
 
+// 1 where the platform layer runs on its POSIX back end. Tests of what that
+// back end alone does (permission bits, the DOSATTRIB extended attribute,
+// FIFOs, /dev and /proc) are compiled only there, or skip themselves with
+// QUINDLE_SKIP_UNLESS_POSIX(); Windows behaviour has suites of its own
+// (windows_*_test.cpp).
+#ifdef _WIN32
+#define QUINDLE_TEST_POSIX 0
+#else
+#define QUINDLE_TEST_POSIX 1
+#endif
+#define QUINDLE_SKIP_UNLESS_POSIX() \
+  if (!QUINDLE_TEST_POSIX) GTEST_SKIP() << "describes the POSIX back end"
+
 namespace quindle::testing {
 
 // A fresh directory under the system's temporary folder, removed with its
@@ -33,7 +46,7 @@ std::string RandomBytes(size_t size, uint32_t seed = 1);
 
 // Gives the directory Dir a default access control list under which new files
 // get read access only, whatever the umask. False where the file system keeps
-// no access control lists.
+// no access control lists, and on Windows.
 bool SetReadOnlyDefaultAcl(const std::string& Dir);
 
 // The external corpus folder, or an empty path when it is not present.

@@ -2,10 +2,16 @@
 #include "widgetsets/console/console_widgetset.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "support/test_support.h"
+
+#if QUINDLE_TEST_POSIX
 #include <unistd.h>
 
 #include <ext/stdio_filebuf.h>
-#include <sstream>
+#endif
 
 #include "rtl/ui/dialogs.h"
 
@@ -156,6 +162,7 @@ TEST(Console, OverlongAnswerEndsTheInput) {
   }
 }
 
+#if QUINDLE_TEST_POSIX
 TEST(Console, ReadsAnswersFromAPipe) {
   int Fds[2];
   ASSERT_EQ(pipe(Fds), 0);
@@ -171,6 +178,8 @@ TEST(Console, ReadsAnswersFromAPipe) {
   EXPECT_EQ(MessageDlg("Second?", mtConfirmation, {mbYes, mbNo}, 0), mrYes);
   EXPECT_EQ(MessageDlg("Third?", mtConfirmation, {mbYes, mbNo}, 0), mrCancel);  // end of input
 }
+
+#endif
 
 TEST(Console, NonInteractiveModePrintsAndNeverReads) {
   std::istringstream In("y\n");
