@@ -54,6 +54,11 @@ endif
 fuzz: fuzz-build
 	@tests/fuzz/run_all.sh $(FUZZ_BUILD) $(FUZZ_TIME)
 
+# Both Windows builds (MinGW-w64, 32 and 64 bit), each with its whole suite
+# under Wine (docs/WINDOWS.md).
+test-windows:
+	@scripts/test-windows
+
 # Copies the bundled examples into a fresh folder with validation on, one
 # line per file copied; the folder is created by the command itself (-d).
 RUN_OUTPUT = $(BUILD)/run-output
@@ -98,4 +103,4 @@ lint: setup
 	@echo $(LINT_SOURCES) | xargs -n 4 -P $(JOBS) clang-tidy-14 -p $(BUILD) --quiet 2>/dev/null
 
 clean:
-	@rm -rf build build-sanitize $(FUZZ_BUILD) $(PACKAGE_BUILD)
+	@rm -rf build build-sanitize $(FUZZ_BUILD) $(PACKAGE_BUILD) build-win32 build-win64

@@ -22,7 +22,7 @@ namespace {
 // The module imports the platform layer from this program, so the program
 // loads it once it runs (see tests/CMakeLists.txt).
 rtl::HINSTANCE resources_test_module_instance() {
-  static const HMODULE Module = LoadLibraryW(L"resources_test_module.dll");
+  static const HMODULE Module = LoadLibraryA(QUINDLE_TEST_MODULE);
   const auto Instance = reinterpret_cast<rtl::HINSTANCE (*)()>(
       reinterpret_cast<void*>(GetProcAddress(Module, "resources_test_module_instance")));
   return Instance != nullptr ? Instance() : nullptr;
