@@ -167,6 +167,7 @@ TEST_F(CliTest, CopiesFilesAndPatternsIntoDirectory) {
 }
 
 TEST_F(CliTest, MethodsAndAttributes) {
+  QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir.path().string());
   struct TCase {
     const char* Name;
     std::vector<std::string> Args;
@@ -217,6 +218,7 @@ TEST_F(CliTest, ExistingTargetsAndMissingDirectories) {
 }
 
 TEST_F(CliTest, ListPrintsTheSelectionAndCopiesNothing) {
+  QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir.path().string());
   fs::create_directories(Dir.path() / "src/sub");
   struct TCase {
     std::vector<std::string> Args;
@@ -280,6 +282,8 @@ TEST_F(CliTest, TraceOfOneFileCopy) {
   EXPECT_EQ(Events[6]["progress"], 100);
 }
 
+#if QUINDLE_TEST_POSIX
+// Windows names cannot hold '"' or control characters.
 TEST_F(CliTest, TraceOfMessagesAndDeclinedOverwrites) {
   WriteFile(Dir / "src/bad\"name\x01.txt", "x");
   WriteFile(Dir / "dst/a.txt", "old\n");
@@ -316,6 +320,7 @@ TEST_F(CliTest, TraceOfMessagesAndDeclinedOverwrites) {
   EXPECT_EQ(ReadFile(Dir / "dst/a.txt"), "old\n");
   EXPECT_EQ(ReadFile(Dir / "dst/bad\"name\x01.txt"), "x");
 }
+#endif
 
 // On a pipe or file the list of copies is written in blocks; a message still
 // comes after the lines of the files copied before it, and nothing is lost.

@@ -228,8 +228,31 @@ class QuindleFolderTest : public ::testing::Test {
     WriteFile(Dir / "src/a.txt", "alpha\n");
     WriteFile(Dir / "src/b.txt", "bravo\n");
   }
+  // Names in the output are compared with '/' for every separator: the
+  // command prints the names a Windows run builds with '\\', as typed or
+  // escaped in JSON ("\\\\").
   TProcessResult Run(const std::vector<std::string>& Args, const std::string& Input = "") {
-    return RunQuindle(Args, Dir.path().string(), Input);
+    TProcessResult R = RunQuindle(Args, Dir.path().string(), Input);
+    if (!QUINDLE_TEST_POSIX) {
+      for (std::string* Text : {&R.Out, &R.Err}) {
+        std::string Out;
+        for (size_t I = 0; I < Text->size(); ++I) {
+          const char C = (*Text)[I];
+          if (C != '\\') {
+            Out.push_back(C);
+          } else if (I + 1 < Text->size() && (*Text)[I + 1] == '\\') {
+            Out.push_back('/');
+            ++I;
+          } else if (I + 1 < Text->size() && (*Text)[I + 1] == '"') {
+            Out.push_back(C);
+          } else {
+            Out.push_back('/');
+          }
+        }
+        *Text = Out;
+      }
+    }
+    return R;
   }
   bool Exists(const std::string& Name) { return std::filesystem::exists(Dir.path() / Name); }
 

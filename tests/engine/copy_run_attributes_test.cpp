@@ -39,6 +39,7 @@ class CopyRunAttributes : public testing::CopyRunTest,
                           public ::testing::WithParamInterface<AttrCase> {};
 
 TEST_P(CopyRunAttributes, TargetEndsWithTheAttributesAskedFor) {
+  QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir.path().string());
   const AttrCase& C = GetParam();
   if (((C.Source | C.Existing.value_or(0) | C.Expected) & (kH | kS | kA)) && !StoresDosBits())
     GTEST_SKIP() << "no stored attribute bits here";

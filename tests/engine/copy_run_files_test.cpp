@@ -94,6 +94,7 @@ TEST_F(CopyRunFiles, RefusingOneFileUnderAnotherNameLeavesTheOtherEntries) {
 }
 
 TEST_F(CopyRunFiles, ReadOnlySourceIsWritableOnlyDuringItsTransfer) {
+  QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir.path().string());
   for (TCopyType Type : kAllTypes) {
     SCOPED_TRACE(Type);
     WriteFile(Src("ro.txt"), "ro");
@@ -132,6 +133,7 @@ TEST_F(CopyRunFiles, ReadOnlySourceIsWritableOnlyDuringItsTransfer) {
 }
 
 TEST_F(CopyRunFiles, ReadOnlyBitComesBackWhenAHandlerExceptionLeavesTheRun) {
+  QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir.path().string());
   struct Case {
     const char* What;
     TCopyType Type;
@@ -244,6 +246,7 @@ TEST_F(CopyRunFiles, FailedTransferIsReportedAndTheRunGoesOn) {
 }
 
 TEST_F(CopyRunFiles, ExistingTargetIsReadWhateverItsAttributes) {
+  QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir.path().string());
   const bool DosBits = StoresDosBits();
   struct Target {
     std::string Name;
@@ -291,6 +294,8 @@ TEST_F(CopyRunFiles, ExistingTargetIsReadWhateverItsAttributes) {
   }
 }
 
+#if QUINDLE_TEST_POSIX
+// Windows names cannot hold '*' or '?'.
 TEST_F(CopyRunFiles, WildCardCharactersInAFileNameAreTakenLiterally) {
   // "x1" sorts before "x?" and matches it as a pattern.
   WriteFile(Src("x?"), "new!");
@@ -308,6 +313,8 @@ TEST_F(CopyRunFiles, WildCardCharactersInAFileNameAreTakenLiterally) {
   EXPECT_NE(std::filesystem::status(Src("x?")).permissions() & std::filesystem::perms::owner_write,
             std::filesystem::perms::none);
 }
+
+#endif
 
 }  // namespace
 }  // namespace quindle

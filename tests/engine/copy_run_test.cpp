@@ -84,7 +84,11 @@ TEST_F(CopyRun, DirectoryEntriesAndTargetsAreSpelledAsTheCallerRelies) {
     rtl::DeleteFile(Out("a.txt"));
     Setup({C.Entry}, C.Target);
     EXPECT_EQ(Run(), Cat({{"OnStart"}, Copied(C.Source, Out("a.txt")), {"OnFinished"}}));
-    EXPECT_EQ(Q.TargetFilename(), C.ExpectedTarget);
+    // The separator the run adds is the platform's own.
+    std::string Expected = C.ExpectedTarget;
+    if (!QUINDLE_TEST_POSIX && Expected.back() == '/' && C.Target.back() != '/')
+      Expected.back() = rtl::PathDelim;
+    EXPECT_EQ(Q.TargetFilename(), Expected);
     EXPECT_EQ(ReadFile(Out("a.txt")), "a");
   }
 }
@@ -242,6 +246,7 @@ TEST_F(CopyRun, AllFilterFlagsOffSelectNothingSilently) {
 }
 
 TEST_F(CopyRun, WithoutNormalOnlyTheExactAttributeWordIsCopied) {
+  QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir.path().string());
   if (!StoresDosBits()) GTEST_SKIP() << "no extended attributes on this file system";
   const std::pair<const char*, int32_t> Files[] = {
       {".hid", 0},  // hidden by its name: 2
@@ -292,7 +297,9 @@ TEST_F(CopyRun, MatchedDirectoryIsCreatedEmptyAndStampedOnEveryRun) {
             (Lines{"OnStart", "OnSetAttr @/out/sub", "OnProgressChange 100", "OnFinished"}));
   EXPECT_TRUE(std::filesystem::is_empty(Out("sub")));
   EXPECT_FALSE(rtl::FileExists(Out("plain.txt")));
-  EXPECT_EQ(rtl::FileGetAttr(Out("sub")), rtl::faDirectory | rtl::faReadOnly);
+  // Wine keeps no read-only bit on a directory.
+  if (QUINDLE_TEST_POSIX || testing::ArchiveBitCanBeCleared(Dir.path().string()))
+    EXPECT_EQ(rtl::FileGetAttr(Out("sub")), rtl::faDirectory | rtl::faReadOnly);
 
   // It exists now: reported, and stamped all the same.
   Stamp = rtl::faDirectory;
@@ -444,6 +451,8 @@ TEST_F(CopyRun, CurrentDirectoryIsTheSameAfterEveryKindOfRun) {
   EXPECT_EQ(ReadFile(Dir / "made/a.txt"), "a");
 }
 
+#if QUINDLE_TEST_POSIX
+// Windows does not remove a directory that a process has as its current one.
 TEST_F(CopyRun, RunFromARemovedCurrentDirectoryLeavesTheProcessThere) {
   WriteFile(Src("a.txt"), "a");
   ASSERT_TRUE(rtl::CreateDir(Dir / "gone"));
@@ -458,6 +467,8 @@ TEST_F(CopyRun, RunFromARemovedCurrentDirectoryLeavesTheProcessThere) {
   EXPECT_EQ(After.st_ino, Before.st_ino) << "the run left the process in another directory";
   EXPECT_EQ(After.st_dev, Before.st_dev);
 }
+
+#endif
 
 }  // namespace
 }  // namespace quindle

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/quindle.h"
+#include "support/test_support.h"
 
 namespace quindle::testing {
 
@@ -70,10 +71,13 @@ class EventRecorder {
         std::count_if(Log.begin(), Log.end(), [&](const auto& L) { return NameOf(L) == Name; }));
   }
 
+  // Every separator is written as '/', so that one expectation serves both
+  // platforms ('\\' and '/' both separate on Windows).
   std::string Short(const std::string& Name) const {
-    if (!Root.empty() && Name.compare(0, Root.size(), Root) == 0)
-      return "@" + Name.substr(Root.size());
-    return Name;
+    std::string Out = Name;
+    if (!Root.empty() && Name.compare(0, Root.size(), Root) == 0) Out = "@" + Name.substr(Root.size());
+    if (!QUINDLE_TEST_POSIX) std::replace(Out.begin(), Out.end(), '\\', '/');
+    return Out;
   }
 
  private:

@@ -14,8 +14,11 @@ class TQuindleTestAccess {
   explicit TQuindleTestAccess(TQuindle& Q) : Q(Q) {}
 
   // The current-file fields that the run fills before a transfer.
+  // SearchTime: the packed time the search read, which the methods stamp
+  // as it is while the date is unchanged.
   void SetCurrentFile(const std::string& Src, const std::string& Tgt, uint8_t Attr,
-                      rtl::TDateTime Date, int64_t Size) {
+                      rtl::TDateTime Date, int64_t Size, int64_t SearchTime = 0) {
+    Q.FSrcSearch.Time = SearchTime;
     Q.FSrcFileName = Src;
     Q.FTgtFileName = Tgt;
     Q.FSrcAttr = Attr;

@@ -67,11 +67,13 @@ class SourceListing : public ::testing::Test {
 };
 
 TEST_F(SourceListing, DefaultFilterListsPlainReadOnlyAndArchiveFilesOnly) {
+  QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir.path().string());
   EXPECT_EQ(List({Dir / "*.*"}),
             (Lines{"32 /arch.txt", "0 /plain.txt", "1 /ro.txt", "33 /roarch.txt"}));
 }
 
 TEST_F(SourceListing, WithoutNormalOnlyTheExactMaskIsSelected) {
+  QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir.path().string());
   struct Case {
     const char* What;
     std::vector<void (TSrcFileTypes::*)(bool)> On;
@@ -98,6 +100,7 @@ TEST_F(SourceListing, WithoutNormalOnlyTheExactMaskIsSelected) {
 }
 
 TEST_F(SourceListing, AnyFileListsEverythingButDotEntries) {
+  QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir.path().string());
   SetFilter(&TSrcFileTypes::SetAnyFile);
   EXPECT_EQ(List({Dir / "*"}), (Lines{"2 /.dot", "32 /arch.txt", "34 /hidarch.txt", "0 /plain.txt",
                                       "1 /ro.txt", "33 /roarch.txt", "16 /sub", "4 /sys.txt"}));
@@ -109,12 +112,14 @@ TEST_F(SourceListing, AllFlagsOffSelectsNothing) {
 }
 
 TEST_F(SourceListing, EntriesAreWalkedFromLastToFirstAndAnEmptyLineEndsTheWalk) {
+  QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir.path().string());
   EXPECT_EQ(List({Dir / "ro.txt", Dir / "plain.txt"}), (Lines{"0 /plain.txt", "1 /ro.txt"}));
   EXPECT_EQ(List({Dir / "ro.txt", "", Dir / "plain.txt"}), (Lines{"0 /plain.txt"}));
   EXPECT_EQ(List({Dir / "plain.txt", Dir / "pl*"}), (Lines{"0 /plain.txt", "0 /plain.txt"}));
 }
 
 TEST_F(SourceListing, DirectoryEntriesAreSearchedWithTheirSeparatorAsWritten) {
+  QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir.path().string());
   EXPECT_EQ(List({Dir / "sub"}), (Lines{"0 /sub/inner.txt"}));
   EXPECT_EQ(List({Dir / "sub/"}), (Lines{"0 /sub//inner.txt"}));
   // A missing directory with a trailing separator lists nothing and reports nothing.

@@ -82,12 +82,14 @@ class TransferFixture : public ::testing::Test {
     std::error_code Error;
     const auto Size = std::filesystem::file_size(Src, Error);
     Access.SetCurrentFile(Src, Tgt, Attr, rtl::FileDateToDateTime(kSrcAge),
-                          Error ? 0 : static_cast<int64_t>(Size));
+                          Error ? 0 : static_cast<int64_t>(Size), kSrcAge);
   }
 
   // The attribute word a file given Attr reads back with here: where the file
-  // system keeps no extended attributes only the read-only bit survives.
+  // system keeps no extended attributes only the read-only bit survives;
+  // where it sets the archive bit on every file (Wine), that comes too.
   int32_t Readable(int32_t Attr) {
+    if (!testing::ArchiveBitCanBeCleared(Dir.path().string())) Attr |= rtl::faArchive;
     const std::string Probe = Dir / "attr-probe";
     testing::WriteFile(Probe, "");
     const bool Stored =

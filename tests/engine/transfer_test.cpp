@@ -168,7 +168,7 @@ TEST_P(TransferStamp, TargetGetsTheDateAndAttributesLeftByOnSetAttr) {
   EXPECT_EQ(SeenDate, rtl::FileDateToDateTime(kSrcAge));
   EXPECT_EQ(ReadFile(Tgt), Data);
   EXPECT_EQ(rtl::FileAge(Tgt), C.Adjust ? kOtherAge : kSrcAge);
-  EXPECT_EQ(rtl::FileGetAttr(Tgt), C.Adjust ? 0 : Readable(kAttr));
+  EXPECT_EQ(rtl::FileGetAttr(Tgt), C.Adjust ? Readable(0) : Readable(kAttr));
   EXPECT_TRUE(Log.empty() || Log.front()[0] == 'P');
 }
 

@@ -125,7 +125,15 @@ class ImmutableFile {
   // On Windows the read-only attribute refuses writing to every program.
   bool SetFlag(bool On) {
 #if !QUINDLE_TEST_POSIX
-    return rtl::FileSetAttr(FName, On ? rtl::faReadOnly : 0) == 0;
+    // Where the read-only bit does not stop this user writing (Wine as
+    // root), the file does not count as locked.
+    if (rtl::FileSetAttr(FName, On ? rtl::faReadOnly : 0) != 0 || !On) return !On;
+    rtl::TFileHandle Writer;
+    if (!rtl::OpenFile(FName, rtl::TAccess::ReadWrite, Writer)) {
+      rtl::FileSetAttr(FName, 0);
+      return false;
+    }
+    return true;
 #else
     const int Fd = open(FName.c_str(), O_RDONLY);
     if (Fd < 0) return false;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <limits>
+#include <locale>
 
 #include "rtl/core/classes.h"
 #include "rtl/files/fileutils.h"
@@ -32,7 +33,9 @@ TEST(PathHelpers, SplitNames) {
       {"/x/y/z", "z", "/x/y/", "/x/y"},
       {"dir/", "", "dir/", "dir"},
       {"dir//*.*", "*.*", "dir//", "dir//"},
-      {"c:name", "c:name", "", ""},
+      // ':' ends a drive on Windows only.
+      {"c:name", QUINDLE_TEST_POSIX ? "c:name" : "name", QUINDLE_TEST_POSIX ? "" : "c:",
+       QUINDLE_TEST_POSIX ? "" : "c:"},
       {"a b/c\nd", "c\nd", "a b/", "a b"},
   };
   for (const Case& C : Cases) {
@@ -72,8 +75,18 @@ TEST(TextHelpers, CaseMapping) {
       {"\xC0\xC1z", "\xC0\xC1z", "\xC0\xC1Z"},  // overlong lead bytes
       {"", "", ""},
   };
+  // Beyond ASCII, case follows the library's "C.UTF-8" locale; a library
+  // without one (MinGW's) changes the case of ASCII letters only.
+  bool Unicode = true;
+  try {
+    std::locale("C.UTF-8");
+  } catch (const std::exception&) {
+    Unicode = false;
+  }
   for (const Case& C : Cases) {
     SCOPED_TRACE(C.In);
+    if (!Unicode && C.In.find("\xC3\x84") != std::string::npos) continue;
+    if (!Unicode && C.In.find("\xCE") != std::string::npos) continue;
     EXPECT_EQ(rtl::AnsiLowerCase(C.In), C.Lower);
     EXPECT_EQ(rtl::AnsiUpperCase(C.In), C.Upper);
   }

@@ -3,6 +3,8 @@
 
 #include <atomic>
 
+#include "rtl/files/fileutils.h"
+
 #if QUINDLE_TEST_POSIX
 #include <sys/xattr.h>
 #endif
@@ -65,6 +67,14 @@ std::string RandomBytes(size_t size, uint32_t seed) {
   std::string out(size, '\0');
   for (auto& c : out) c = static_cast<char>(gen() & 0xFF);
   return out;
+}
+
+bool ArchiveBitCanBeCleared(const std::string& Dir) {
+  const std::string Probe = (std::filesystem::path(Dir) / "archive-probe").string();
+  WriteFile(Probe, "");
+  const bool Cleared = rtl::FileSetAttr(Probe, 0) == 0 && rtl::FileGetAttr(Probe) == 0;
+  std::filesystem::remove(Probe);
+  return Cleared;
 }
 
 std::filesystem::path CorpusDir() {

@@ -20,6 +20,12 @@
 #define QUINDLE_SKIP_UNLESS_POSIX() \
   if (!QUINDLE_TEST_POSIX) GTEST_SKIP() << "describes the POSIX back end"
 
+// Skips a test that needs files without the archive bit where the file
+// system sets it on every file (see ArchiveBitCanBeCleared).
+#define QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir)                        \
+  if (!::quindle::testing::ArchiveBitCanBeCleared(Dir))           \
+  GTEST_SKIP() << "this file system sets the archive bit on every file (Wine)"
+
 namespace quindle::testing {
 
 // A fresh directory under the system's temporary folder, removed with its
@@ -48,6 +54,11 @@ std::string RandomBytes(size_t size, uint32_t seed = 1);
 // get read access only, whatever the umask. False where the file system keeps
 // no access control lists, and on Windows.
 bool SetReadOnlyDefaultAcl(const std::string& Dir);
+
+// False where the file system reports the archive bit on every file, whatever
+// was set (Wine does so on Linux file systems); tests that need a file
+// without it skip themselves there. Probes with a file in Dir.
+bool ArchiveBitCanBeCleared(const std::string& Dir);
 
 // The external corpus folder, or an empty path when it is not present.
 std::filesystem::path CorpusDir();
