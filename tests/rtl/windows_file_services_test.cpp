@@ -74,7 +74,10 @@ TEST(WindowsSearch, PatternsIgnoreCaseAndFollowTheWindowsRules) {
   for (const Case& C : Cases) {
     SCOPED_TRACE(C.Pattern);
     EXPECT_EQ(Search(Dir / C.Pattern, 0), C.Names);
-    EXPECT_EQ(Search(Dir / C.Pattern, rtl::faAnyFile), C.Names);
+    // With the directory bit in the mask the entries "." and ".." come too.
+    std::vector<std::string> Any = Search(Dir / C.Pattern, rtl::faAnyFile);
+    std::erase_if(Any, [](const std::string& N) { return N == "." || N == ".."; });
+    EXPECT_EQ(Any, C.Names);
   }
   // A name without wild cards is found in any case and reported as stored.
   EXPECT_EQ(Search(Dir / "NOTES.TXT", 0), std::vector<std::string>{"notes.txt"});
@@ -116,8 +119,8 @@ TEST(WindowsAttributes, TheSystemsOwnBitsAreReadSetAndFilterTheSearch) {
   // Directories carry the directory bit; the search gives them only on request.
   ASSERT_TRUE(rtl::CreateDir(Dir / "sub"));
   EXPECT_EQ(rtl::FileGetAttr(Dir / "sub") & rtl::faDirectory, rtl::faDirectory);
-  EXPECT_EQ(Search(Dir / "s*", 0), (std::vector<std::string>{}));
-  EXPECT_EQ(Search(Dir / "s*", rtl::faDirectory), (std::vector<std::string>{"sub"}));
+  EXPECT_EQ(Search(Dir / "su*", 0), (std::vector<std::string>{}));
+  EXPECT_EQ(Search(Dir / "su*", rtl::faDirectory), (std::vector<std::string>{"sub"}));
 }
 
 // Names Windows keeps for devices reach the device, not a file: every call
@@ -125,9 +128,9 @@ TEST(WindowsAttributes, TheSystemsOwnBitsAreReadSetAndFilterTheSearch) {
 TEST(WindowsNames, DeviceNamesAreRefusedByEveryCall) {
   TempDir Dir;
   WriteFile(Dir / "src.txt", "source");
-  for (const std::string& Name : {std::string("CON"), std::string("aux.txt"), std::string("NUL"),
-                                  std::string("com1.log"), std::string("Lpt9"),
-                                  std::string("prn .txt"), std::string("nul\\inside.txt")}) {
+  for (const std::string& Name :
+       {std::string("CON"), std::string("aux.txt"), std::string("NUL"), std::string("com1.log"),
+        std::string("Lpt9"), std::string("prn .txt"), std::string("nul\\inside.txt")}) {
     SCOPED_TRACE(Name);
     const std::string Full = Dir / Name;
     EXPECT_EQ(rtl::FileGetAttr(Full), -1);
@@ -193,7 +196,8 @@ TEST(WindowsErrors, SystemErrorsComeBackAsTheirPosixMeaning) {
   EXPECT_EQ(rtl::CreateFile(Dir / "f", rtl::TCreateMode::Exclusive, H), std::errc::file_exists);
   EXPECT_EQ(rtl::CreateFile(Dir / "new", rtl::TCreateMode::Truncate, H),
             std::errc::no_such_file_or_directory);
-  EXPECT_EQ(rtl::SetErrorMode(1), rtl::SetErrorMode(1));  // the process-wide mode
+  rtl::SetErrorMode(1);
+  EXPECT_EQ(rtl::SetErrorMode(1), 1u);  // the process keeps the mode
 }
 
 }  // namespace
