@@ -67,9 +67,10 @@ inline std::wstring Quoted(const std::wstring& Arg) {
 
 inline HANDLE Inheritable(const std::string& Name, bool Write) {
   SECURITY_ATTRIBUTES Sa{sizeof Sa, nullptr, TRUE};
-  const HANDLE H = CreateFileW(Wide(Name).c_str(), Write ? GENERIC_WRITE : GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &Sa,
-                               Write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE H =
+      CreateFileW(Wide(Name).c_str(), Write ? GENERIC_WRITE : GENERIC_READ,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &Sa,
+                  Write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (H == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + Name);
   return H;
 }

@@ -107,13 +107,13 @@ TEST_F(CopyRunAttributes, DefaultAclOfTheTargetDirectoryDoesNotMakeCopiesReadOnl
 TEST_F(CopyRunAttributes, SourceHiddenAfterTheListingIsLeftOut) {
   if (!StoresDosBits()) GTEST_SKIP() << "no stored attribute bits here";
   const std::function<void(const std::string&)> Hide[] = {
-      [](const std::string& Name) { EXPECT_EQ(rtl::FileSetAttr(Name, rtl::faHidden), 0); },
+    [](const std::string& Name) { EXPECT_EQ(rtl::FileSetAttr(Name, rtl::faHidden), 0); },
 #if QUINDLE_TEST_POSIX
-      [](const std::string& Name) {
-        usleep(20000);  // another program, a clock tick after the file's last change
-        const std::string Word("0x2", 4);
-        EXPECT_EQ(setxattr(Name.c_str(), "user.DOSATTRIB", Word.data(), Word.size(), 0), 0);
-      },
+    [](const std::string& Name) {
+      usleep(20000);  // another program, a clock tick after the file's last change
+      const std::string Word("0x2", 4);
+      EXPECT_EQ(setxattr(Name.c_str(), "user.DOSATTRIB", Word.data(), Word.size(), 0), 0);
+    },
 #endif
   };
   for (size_t Way = 0; Way < std::size(Hide); ++Way) {

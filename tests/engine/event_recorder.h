@@ -75,7 +75,8 @@ class EventRecorder {
   // platforms ('\\' and '/' both separate on Windows).
   std::string Short(const std::string& Name) const {
     std::string Out = Name;
-    if (!Root.empty() && Name.compare(0, Root.size(), Root) == 0) Out = "@" + Name.substr(Root.size());
+    if (!Root.empty() && Name.compare(0, Root.size(), Root) == 0)
+      Out = "@" + Name.substr(Root.size());
     if (!QUINDLE_TEST_POSIX) std::replace(Out.begin(), Out.end(), '\\', '/');
     return Out;
   }

@@ -98,7 +98,11 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"LZTargetIsDirectory", ctLZCopy, Fault::TargetIsDirectory, {"OpenTgtError"}},
         FaultCase{"StreamFolderMissing", ctStream, Fault::TargetFolderMissing, {"OpenTgtError"}},
         FaultCase{"BlockFolderMissing", ctBlock, Fault::TargetFolderMissing, {"OpenTgtError"}},
-        FaultCase{"LZFolderMissing", ctLZCopy, Fault::TargetFolderMissing, {"OpenTgtError"}}
+        FaultCase {
+          "LZFolderMissing", ctLZCopy, Fault::TargetFolderMissing, {
+            "OpenTgtError"
+          }
+        }
 #if QUINDLE_TEST_POSIX
         // /dev/full fails every write.
         ,

@@ -79,24 +79,24 @@ TEST(BlockFile, FailuresRaiseInOutErrorWithTheErrno) {
     int Errno;
   };
   const Case Cases[] = {
-      {"reset a missing file",
-       [&](TBlockFile& F) { F.AssignFile(Dir / "missing"), F.ResetFile(1); }, ENOENT},
-      {"reset a directory", [&](TBlockFile& F) { F.AssignFile(Dir / "sub"), F.ResetFile(1); },
-       EISDIR},
-      {"rewrite a directory", [&](TBlockFile& F) { F.AssignFile(Dir / "sub"), F.RewritFile(1); },
-       EISDIR},
-      {"rewrite in a missing folder",
-       [&](TBlockFile& F) { F.AssignFile(Dir / "no/file"), F.RewritFile(1); }, ENOENT},
-      {"record size 0", [&](TBlockFile& F) { F.AssignFile(Dir / "file"), F.ResetFile(0); }, EINVAL},
-      {"read before opening", [&](TBlockFile& F) { F.BlockRead(Buf, 1); }, EBADF},
-      // Windows refuses the write as access denied.
-      {"write to a file opened for reading",
-       [&](TBlockFile& F) { F.AssignFile(Dir / "file"), F.ResetFile(1), F.BlockWrite(Buf, 1); },
-       QUINDLE_TEST_POSIX ? EBADF : EACCES},
+    {"reset a missing file", [&](TBlockFile& F) { F.AssignFile(Dir / "missing"), F.ResetFile(1); },
+     ENOENT},
+    {"reset a directory", [&](TBlockFile& F) { F.AssignFile(Dir / "sub"), F.ResetFile(1); },
+     EISDIR},
+    {"rewrite a directory", [&](TBlockFile& F) { F.AssignFile(Dir / "sub"), F.RewritFile(1); },
+     EISDIR},
+    {"rewrite in a missing folder",
+     [&](TBlockFile& F) { F.AssignFile(Dir / "no/file"), F.RewritFile(1); }, ENOENT},
+    {"record size 0", [&](TBlockFile& F) { F.AssignFile(Dir / "file"), F.ResetFile(0); }, EINVAL},
+    {"read before opening", [&](TBlockFile& F) { F.BlockRead(Buf, 1); }, EBADF},
+    // Windows refuses the write as access denied.
+    {"write to a file opened for reading",
+     [&](TBlockFile& F) { F.AssignFile(Dir / "file"), F.ResetFile(1), F.BlockWrite(Buf, 1); },
+     QUINDLE_TEST_POSIX ? EBADF : EACCES},
 #if QUINDLE_TEST_POSIX
-      {"write to a full device",
-       [&](TBlockFile& F) { F.AssignFile("/dev/full"), F.RewritFile(128), F.BlockWrite(Buf, 2); },
-       ENOSPC},
+    {"write to a full device",
+     [&](TBlockFile& F) { F.AssignFile("/dev/full"), F.RewritFile(128), F.BlockWrite(Buf, 2); },
+     ENOSPC},
 #endif
   };
   for (const Case& C : Cases) {

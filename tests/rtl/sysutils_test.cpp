@@ -34,8 +34,8 @@ TEST(PathHelpers, SplitNames) {
       {"dir/", "", "dir/", "dir"},
       {"dir//*.*", "*.*", "dir//", "dir//"},
       // ':' ends a drive on Windows only.
-      {"c:name", QUINDLE_TEST_POSIX ? "c:name" : "name", QUINDLE_TEST_POSIX ? "" : "c:",
-       QUINDLE_TEST_POSIX ? "" : "c:"},
+      {"c:name", QUINDLE_TEST_POSIX ? "c:name" : "name",
+       QUINDLE_TEST_POSIX ? "" : "c:", QUINDLE_TEST_POSIX ? "" : "c:"},
       {"a b/c\nd", "c\nd", "a b/", "a b"},
   };
   for (const Case& C : Cases) {

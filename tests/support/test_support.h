@@ -22,8 +22,8 @@
 
 // Skips a test that needs files without the archive bit where the file
 // system sets it on every file (see ArchiveBitCanBeCleared).
-#define QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir)                        \
-  if (!::quindle::testing::ArchiveBitCanBeCleared(Dir))           \
+#define QUINDLE_SKIP_IF_ARCHIVE_STAYS(Dir)              \
+  if (!::quindle::testing::ArchiveBitCanBeCleared(Dir)) \
   GTEST_SKIP() << "this file system sets the archive bit on every file (Wine)"
 
 namespace quindle::testing {

@@ -2,12 +2,17 @@
 // Modules on Windows: a module is a loaded executable or DLL, known by its
 // base address, which is its HMODULE.
 #include <windows.h>
-
-#include "rtl/ui/resources.h"
+// Names of <windows.h> that the layer's header declares in its own way.
 #undef FindResource
+#undef RT_RCDATA
+#undef RT_BITMAP
+#undef RT_GROUP_ICON
+#undef EnumResourceNames
 
 #include <algorithm>
 #include <string>
+
+#include "rtl/ui/resources.h"
 
 namespace rtl {
 
