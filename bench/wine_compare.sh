@@ -9,7 +9,8 @@
 #
 # Defaults: build-win64 and 256 MiB. RUNS timed rounds (5) after one untimed.
 # Each time is the median of the rounds, less the start of a program under
-# Wine (quindle --version), so that the figures compare the work itself.
+# Wine (quindle --version), so that the figures compare the work itself; the
+# Wine server is kept running meanwhile.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build-win64}")
@@ -20,7 +21,12 @@ loader=wine64
 run() { scripts/wine-run "$loader" "$@"; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/wine-compare-XXXXXX")
-trap 'rm -rf "$work"' EXIT
+mkdir "$work/out"
+# A Wine server that stays for the whole comparison, so that no program pays
+# for starting one.
+run "$build/cli/quindle.exe" --version >/dev/null
+WINEPREFIX=${QUINDLE_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/quindle/wine} /usr/lib/wine/wineserver -p
+trap 'rm -rf "$work"; WINEPREFIX=${QUINDLE_WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/quindle/wine} /usr/lib/wine/wineserver -k || true' EXIT
 head -c $((size_mib << 20)) /dev/urandom >"$work/src.bin"
 win() { echo "Z:${1//\//\\}"; }
 
@@ -28,24 +34,24 @@ median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
 time_of() {  # seconds of "$@", wall clock
   local s e
   s=$(date +%s.%N)
-  "$@" >/dev/null 2>&1
+  "$@" >/dev/null 2>&1 || true
   e=$(date +%s.%N)
-  echo "$e - $s" | bc -l
+  awk -v s="$s" -v e="$e" 'BEGIN { printf "%.4f\n", e - s }'
 }
 measure() {  # measure NAME COMMAND...: median of RUNS, less the start
   local name=$1
   shift
   "$@" >/dev/null 2>&1 || true
   local t
-  t=$(for _ in $(seq "$runs"); do rm -f "$work/tgt.bin"; time_of "$@"; done | median)
-  printf '%-28s %6.3f s\n' "$name" "$(echo "$t - $start" | bc -l)"
+  t=$(for _ in $(seq "$runs"); do rm -f "$work/tgt.bin" "$work/out/src.bin"; time_of "$@"; done | median)
+  printf '%-30s %6.3f s\n' "$name" "$(awk -v t="$t" -v s="$start" 'BEGIN { print t - s }')"
 }
 
 start=$(for _ in $(seq "$runs"); do time_of run "$build/cli/quindle.exe" --version; done | median)
-printf 'program start under Wine       %6.3f s (subtracted below)\n' "$start"
+printf '%-30s %6.3f s (subtracted below)\n' 'program start under Wine' "$start"
 measure "quindle stream copy" run "$build/cli/quindle.exe" -q "$(win "$work/src.bin")" "$(win "$work/tgt.bin")"
 measure "wine cmd copy" run cmd /c copy /y "$(win "$work/src.bin")" "$(win "$work/tgt.bin")"
-measure "wine xcopy" run xcopy /y /q "$(win "$work/src.bin")" "$(win "$work")\\tgt*"
+measure "wine xcopy" run xcopy /y /q "$(win "$work/src.bin")" "$(win "$work/out")\\"
 measure "FileCRC" run "$build/bench/crc_driver.exe" file "$(win "$work/src.bin")"
 echo "checksum in memory, ${size_mib} MiB:"
 run "$build/bench/crc_driver.exe" memory "$size_mib"
