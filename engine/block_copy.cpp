@@ -12,11 +12,28 @@ namespace {
 constexpr int64_t kBlockSize = 49152;
 
 // Part * 100 / Whole with the fraction dropped, capped at 100; 0 for an empty
-// whole. Exact for any 64-bit size.
+// whole. Exact for any 64-bit size; the 128-bit product is worked out by
+// hand, as 32-bit targets have no __int128.
 int32_t Percent(int64_t Part, int64_t Whole) {
   if (Whole <= 0 || Part <= 0) return 0;
   if (Part >= Whole) return 100;
-  return static_cast<int32_t>(static_cast<__int128>(Part) * 100 / Whole);
+  // Part * 100 as a 128-bit number (Hi, Lo), then the quotient, which is
+  // below 100, found bit by bit by subtracting Whole << Bit.
+  const auto P = static_cast<uint64_t>(Part);
+  const auto W = static_cast<uint64_t>(Whole);
+  const uint64_t Low = (P & 0xFFFFFFFFu) * 100, High = (P >> 32) * 100;
+  uint64_t Lo = Low + (High << 32);
+  uint64_t Hi = (High >> 32) + (Lo < Low ? 1 : 0);
+  int32_t Result = 0;
+  for (int Bit = 6; Bit >= 0; --Bit) {
+    const uint64_t DLo = W << Bit, DHi = Bit == 0 ? 0 : W >> (64 - Bit);
+    if (Hi > DHi || (Hi == DHi && Lo >= DLo)) {
+      Hi = Hi - DHi - (Lo < DLo ? 1 : 0);
+      Lo -= DLo;
+      Result |= 1 << Bit;
+    }
+  }
+  return Result;
 }
 
 }  // namespace
