@@ -2,6 +2,8 @@
 // The block copy: one read, one progress notification and one write per
 // block of 49,152 bytes, until the first short read; a source whose size is a
 // multiple of the block size ends with an empty pass.
+#include <algorithm>
+
 #include "engine/transfer.h"
 #include "rtl/core/memory.h"
 
@@ -38,10 +40,12 @@ int32_t Percent(int64_t Part, int64_t Whole) {
 
 }  // namespace
 
-bool BlockCopy(const TTransferFile& File) {
+bool BlockCopy(const TTransferFile& File, TCopyExtras* Extras) {
   return GuardedCopy(
       File, [&] { return TTransferBlockFile(File.SrcFileName, 1, TTransferBlockFile::Existing); },
-      [&] { return TTransferBlockFile(File.TgtFileName, 1, TTransferBlockFile::Create); },
+      [&](const TTargetCreation& How) {
+        return TTransferBlockFile(File.TgtFileName, 1, How.Mode, How.Permissions);
+      },
       [&](TTransferBlockFile& Source, TTransferBlockFile& Target, TTargetStamp& Stamp) {
         const bool SingleEntry = File.Progress.SingleEntry();
         File.Progress.FileStep();
@@ -56,9 +60,18 @@ bool BlockCopy(const TTransferFile& File) {
           if (SingleEntry) File.Progress.Set(Percent(Total, File.Size));
           File.Progress.Changed();
           Target.BlockWrite(Buffer.get(), Got);
+          File.Chunk(TByteProgress::TPhase::Transfer, static_cast<uint64_t>(Total),
+                     static_cast<uint64_t>(std::max<int64_t>(File.Size, 0)));
         } while (Got == kBlockSize);
-        Stamp.Stamp(Target.Handle());
-      });
+        const std::error_code DateError = Stamp.Stamp(Target.Handle());
+        if (Extras == nullptr) return;
+        Extras->DateError = DateError;
+        if (!Extras->Sync) return;
+        if (const std::error_code E = rtl::SyncData(Target.Handle()))
+          throw rtl::EInOutError(rtl::FileErrorText("Cannot sync", File.TgtFileName, E), E.value(),
+                                 File.TgtFileName);
+      },
+      Extras);
 }
 
 }  // namespace quindle::detail

@@ -7,19 +7,24 @@
 //  2. Start of the run: error mode, FAborted cleared, Progress 0.
 //  3. Target classification (ClassifyTarget): a directory target gets its
 //     trailing separator; a missing one is offered to DirNotExist and created,
-//     one level, when CreateTgtDir says so. The current directory is restored
-//     on every path.
+//     one level, when CreateTgtDir says so. It is probed without entering it:
+//     the current directory never changes, however deep it lies.
 //  4. Entries from the last to the first (CopyFiles). An empty entry, an empty
 //     target or a search without matches ends the run early.
 //  5. One entry (ProcessEntry): normalise, self test, mask, search.
 //  6. One match (HandleMatch): entry filter; a matched directory is created
 //     empty under the target; a file gets its target name, an existing target
 //     is settled by TgtFileExists, and the file goes through CopyOneFile.
-//  7. One file (CopyOneFile): OnBeforeCopyFile, read-only bit off, source
-//     checksum, transfer, target checksum, read-only bit back, OnAfterCopyFile.
+//  7. One file (CopyOneFile): OnBeforeCopyFile, read-only bit off (a move
+//     only: the copies open their source read-only), source checksum,
+//     transfer, target checksum, read-only bit back, OnAfterCopyFile. A file
+//     whose transfer was stopped by Abort(), or whose target appeared after
+//     the run found none, ends after its transfer: no checksum, no
+//     OnAfterCopyFile; the read-only bit comes back all the same.
 //  8. End: Progress 100 with OnProgressChange, unless the run ended early.
 #include <utility>
 
+#include "engine/file_crc.h"
 #include "engine/quindle.h"
 #include "engine/run.h"
 #include "engine/selection.h"
@@ -31,29 +36,6 @@ namespace quindle {
 namespace {
 
 constexpr const char* kCrcError = "Error";
-
-// Probes a directory by entering it and puts the process back into the
-// directory it was in, on every way out.
-class CurrentDirGuard {
- public:
-  CurrentDirGuard() : Saved(rtl::GetCurrentDir()) {}
-  ~CurrentDirGuard() {
-    if (!Saved.empty()) rtl::SetCurrentDir(Saved);
-  }
-  CurrentDirGuard(const CurrentDirGuard&) = delete;
-  CurrentDirGuard& operator=(const CurrentDirGuard&) = delete;
-
-  // True when Dir exists and can be entered. A current directory without a
-  // name (it has been removed) could not be returned to, so Dir is then only
-  // looked at, not entered.
-  bool Probe(const std::string& Dir) {
-    if (Saved.empty()) return rtl::DirectoryExists(Dir);
-    return rtl::SetCurrentDir(Dir);
-  }
-
- private:
-  std::string Saved;
-};
 
 // Ends a directory search however the entry is left.
 class SearchGuard {
@@ -157,8 +139,7 @@ bool TQuindle::ClassifyTarget(TRun& Run) {
   // The root keeps its separator; without it the probe would find no directory.
   if (DirName.empty()) DirName = std::string(1, rtl::PathDelim);
 
-  CurrentDirGuard Guard;
-  if (Guard.Probe(DirName)) return true;
+  if (rtl::DirectoryEnterable(DirName)) return true;
   DirNotExist();
   if (!FMakeTgtDir) return false;
   FTgtDir = rtl::ExtractFileDir(FTargetFilename);
@@ -269,21 +250,48 @@ void TQuindle::LookUpTarget() {
 }
 
 void TQuindle::CopyOneFile(TRun& Run) {
+  Run.StartFile();
   DoBeforeCopyFile(FSrcFileName, FTgtFileName);
   ReadOnlyRestorer ReadOnly(FSrcFileName, FSrcAttr);
   // Not HasAttr: it counts a name it cannot query (one holding '*' or '?', or
   // a source that has gone) as read-only, and the restore would then make a
   // writable source read-only.
-  if (rtl::FileGetReadOnly(FSrcFileName) == rtl::faReadOnly) ReadOnly.Clear();
-  std::string SrcCRC;
-  if (FValidate) SrcCRC = FileCRC(FSrcFileName);
+  if (FTransferType == ctMove && rtl::FileGetReadOnly(FSrcFileName) == rtl::faReadOnly)
+    ReadOnly.Clear();
+  if (FValidate) Run.SrcCRC = ChecksumOf(FSrcFileName, static_cast<uint64_t>(FSrcSize));
+  if (FAborted) return;
   Transfer(Run);
-  if (FValidate) {
-    const std::string TgtCRC = FileCRC(FTgtFileName);
-    if (SrcCRC == kCrcError || TgtCRC == kCrcError || SrcCRC != TgtCRC) FailValidation();
+  if (FAborted || Run.Declined) return;
+  if (FValidate && !Run.Validated) {
+    Run.Validated = true;
+    const std::string TgtCRC = ChecksumOf(FTgtFileName, static_cast<uint64_t>(FSrcSize));
+    if (FAborted) return;
+    if (Run.SrcCRC == kCrcError || TgtCRC == kCrcError || Run.SrcCRC != TgtCRC) FailValidation();
   }
   ReadOnly.Restore();
   DoAfterCopyFile(FSrcFileName, FTgtFileName);
+}
+
+std::string TQuindle::ChecksumOf(const std::string& FileName, uint64_t Total) {
+  bool Stopped = false;
+  const detail::TCrcProgress Progress = [&](uint64_t Done) {
+    TByteProgress P;
+    P.Phase = TByteProgress::TPhase::Validate;
+    P.Done = Done;
+    P.Total = Total;
+    return ByteProgress(P);
+  };
+  return detail::FileCRC(FileName, Progress, Stopped);
+}
+
+bool TQuindle::VerifyCopy(TRun& Run) {
+  if (!FValidate) return true;
+  Run.Validated = true;
+  const std::string TgtCRC = ChecksumOf(FTgtFileName, static_cast<uint64_t>(FSrcSize));
+  if (FAborted) return false;
+  if (Run.SrcCRC != kCrcError && TgtCRC != kCrcError && Run.SrcCRC == TgtCRC) return true;
+  FailValidation();
+  return false;
 }
 
 void TQuindle::Transfer(TRun& Run) {

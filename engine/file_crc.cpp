@@ -11,6 +11,7 @@
 #include <barrier>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -53,8 +54,10 @@ class TRoundReader {
  public:
   // Readers threads (the caller included) read on from Offset, where Crc is
   // the checksum of everything before it.
-  TRoundReader(rtl::THandle File, const std::vector<void*>& Buffers, uint32_t Crc, int64_t Offset)
+  TRoundReader(rtl::THandle File, const std::vector<void*>& Buffers, uint32_t Crc, int64_t Offset,
+               const detail::TCrcProgress& Progress)
       : FFile(File),
+        FProgress(Progress),
         FBuffers(Buffers),
         FChunks(Buffers.size()),
         FCrc(Crc),
@@ -70,6 +73,16 @@ class TRoundReader {
                                                FOffset + static_cast<int64_t>(K) * kChunk, Error));
       C.Crc = C.Got > 0 ? ChunkCrc(0, FBuffers[K], static_cast<size_t>(C.Got)) : 0;
       FBarrier.arrive_and_wait();
+      // The caller's reader tells the progress between rounds; the others
+      // read on meanwhile and wait for it at the barrier. A stop or an
+      // exception ends the rounds at the next barrier.
+      if (K == 0 && !FFailed && FProgress && !FStopped && !FFailure) {
+        try {
+          if (!FProgress(static_cast<uint64_t>(FOffset))) FStopped = true;
+        } catch (...) {
+          FFailure = std::current_exception();
+        }
+      }
     } while (!FDone);
   }
 
@@ -82,6 +95,9 @@ class TRoundReader {
 
   bool Abandoned() const { return FAbandoned; }
   bool Failed() const { return FFailed; }
+  bool Stopped() const { return FStopped; }
+  // What the progress function raised, if it did.
+  std::exception_ptr Failure() const { return FFailure; }
   uint32_t Crc() const { return FCrc; }
 
  private:
@@ -96,7 +112,7 @@ class TRoundReader {
   struct TEndRound {
     TRoundReader* R;
     void operator()() noexcept {
-      if (R->FAbandoned) {
+      if (R->FAbandoned || R->FStopped || R->FFailure) {
         R->FDone = true;
         return;
       }
@@ -116,6 +132,7 @@ class TRoundReader {
   };
 
   rtl::THandle FFile;
+  const detail::TCrcProgress& FProgress;
   const std::vector<void*>& FBuffers;
   std::vector<TChunk> FChunks;
   uint32_t FCrc;
@@ -123,14 +140,16 @@ class TRoundReader {
   bool FDone = false;
   bool FFailed = false;
   bool FAbandoned = false;
+  bool FStopped = false;
+  std::exception_ptr FFailure;
   std::barrier<TEndRound> FBarrier;
 };
 
 // Checksums File from Offset on, where Crc covers what lies before, with one
-// reader per buffer. False when a read fails.
+// reader per buffer. False when a read fails or Progress stops it (Stopped).
 bool ChecksumInRounds(rtl::THandle File, const std::vector<void*>& Buffers, int64_t Offset,
-                      uint32_t& Crc) {
-  TRoundReader Reader(File, Buffers, Crc, Offset);
+                      uint32_t& Crc, const detail::TCrcProgress& Progress, bool& Stopped) {
+  TRoundReader Reader(File, Buffers, Crc, Offset, Progress);
   std::vector<std::jthread> Threads;
   for (size_t K = 1; K < Buffers.size(); ++K) {
     try {
@@ -141,13 +160,18 @@ bool ChecksumInRounds(rtl::THandle File, const std::vector<void*>& Buffers, int6
   }
   Reader.Run(0);
   for (std::jthread& T : Threads) T.join();
+  if (Reader.Failure()) std::rethrow_exception(Reader.Failure());
+  if (Reader.Stopped()) {
+    Stopped = true;
+    return false;
+  }
   if (!Reader.Abandoned()) {
     Crc = Reader.Crc();
     return !Reader.Failed();
   }
   // No threads to be had: go on alone from where the rounds started.
   std::vector<void*> One(1, Buffers[0]);
-  return ChecksumInRounds(File, One, Offset, Crc);
+  return ChecksumInRounds(File, One, Offset, Crc, Progress, Stopped);
 }
 
 class TBuffers {
@@ -175,12 +199,18 @@ class TBuffers {
 
 // A pipe cannot be read at an offset: it is read in turn until a read gives
 // nothing, its writers having closed it.
-bool ChecksumInTurn(rtl::THandle File, void* Buffer, uint32_t& Crc) {
+bool ChecksumInTurn(rtl::THandle File, void* Buffer, uint32_t& Crc, uint64_t Done,
+                    const detail::TCrcProgress& Progress, bool& Stopped) {
   for (;;) {
     std::error_code Error;
     const int64_t N = rtl::ReadFull(File, Buffer, kChunk, Error);
     if (N <= 0) return N == 0;
     Crc = ChunkCrc(Crc, Buffer, static_cast<size_t>(N));
+    Done += static_cast<uint64_t>(N);
+    if (Progress && !Progress(Done)) {
+      Stopped = true;
+      return false;
+    }
   }
 }
 
@@ -193,6 +223,13 @@ unsigned ReaderCount() {
 namespace detail {
 
 std::string FileCRC(const std::string& FileName, unsigned Readers) {
+  bool Stopped = false;
+  return FileCRC(FileName, Readers, TCrcProgress(), Stopped);
+}
+
+std::string FileCRC(const std::string& FileName, unsigned Readers, const TCrcProgress& Progress,
+                    bool& Stopped) {
+  Stopped = false;
   std::string Result = "Error";
   TBuffers Buffers;
   if (!Buffers.Obtain(std::max(Readers, 1u))) return Result;
@@ -202,13 +239,22 @@ std::string FileCRC(const std::string& FileName, unsigned Readers) {
   std::error_code Error;
   const auto N = static_cast<int32_t>(rtl::ReadAt(F.Get(), Buffers.List()[0], kChunk, 0, Error));
   uint32_t Crc = N > 0 ? ChunkCrc(0, Buffers.List()[0], static_cast<size_t>(N)) : 0;
+  if (N >= 0 && Progress && !Progress(static_cast<uint64_t>(N))) {
+    Stopped = true;
+    return Result;
+  }
   bool Ok;
   if (N < 0 && Error == std::errc::invalid_seek)
-    Ok = ChecksumInTurn(F.Get(), Buffers.List()[0], Crc);
+    Ok = ChecksumInTurn(F.Get(), Buffers.List()[0], Crc, 0, Progress, Stopped);
   else
-    Ok = N >= 0 && (N < kChunk || ChecksumInRounds(F.Get(), Buffers.List(), N, Crc));
+    Ok = N >= 0 &&
+         (N < kChunk || ChecksumInRounds(F.Get(), Buffers.List(), N, Crc, Progress, Stopped));
   if (Ok) Result = rtl::IntToHex(Crc, 8);
   return Result;
+}
+
+std::string FileCRC(const std::string& FileName, const TCrcProgress& Progress, bool& Stopped) {
+  return FileCRC(FileName, ReaderCount(), Progress, Stopped);
 }
 
 }  // namespace detail

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The LZ expansion: the LZ library expands the whole source into the target.
+// The LZ expansion: the LZ library expands the whole source into the target,
+// telling how far it has read after each block.
 #include "engine/transfer.h"
 #include "rtl/files/lz/lz.h"
 
@@ -18,13 +19,23 @@ bool LZExpandCopy(const TTransferFile& File) {
       [&] {
         return TTransferBlockFile(File.SrcFileName, kLZRecSize, TTransferBlockFile::Existing);
       },
-      [&] { return TTransferBlockFile(File.TgtFileName, kLZRecSize, TTransferBlockFile::Create); },
+      [&](const TTargetCreation& How) {
+        return TTransferBlockFile(File.TgtFileName, kLZRecSize, How.Mode, How.Permissions);
+      },
       [&](TTransferBlockFile& Source, TTransferBlockFile& Target, TTargetStamp& Stamp) {
         File.Progress.FileStep();
         File.Progress.Changed();
+        rtl::TFileInfo Info;
+        const uint64_t Total =
+            rtl::GetFileInfo(Source.Handle(), Info) ? 0 : static_cast<uint64_t>(Info.Size);
+        // Raises TTransferAborted through the library when the run is to stop.
+        const auto Progress = [&](int64_t Read) {
+          File.Chunk(TByteProgress::TPhase::Transfer, static_cast<uint64_t>(Read), Total);
+          return true;
+        };
         // What was expanded before a failure stays, and still gets its date
         // and attributes.
-        if (rtl::LZCopy(Source.Handle(), Target.Handle()) < 0) File.Events.LZCopyError();
+        if (rtl::LZCopy(Source.Handle(), Target.Handle(), Progress) < 0) File.Events.LZCopyError();
         if (File.Progress.SingleEntry()) File.Progress.Set(100);
         File.Progress.Changed();
         Stamp.Stamp(Target.Handle());

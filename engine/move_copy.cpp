@@ -45,16 +45,29 @@ void MoveCopy(const TTransferFile& File) {
   Stamp.ApplyAttr(false);
 }
 
-// The source is deleted only when the block copy reported nothing and the
-// target is there.
+// The source is deleted only when the block copy reported nothing, its data
+// are on the disk with their date, the target is a regular file that is
+// there, and, with Validate on, its checksum is the source's; each way of
+// falling short keeps the source and is reported once.
 void CopyAndDelete(const TTransferFile& File) {
   if (HasAttr(File.SrcFileName, rtl::faReadOnly)) {
-    File.Events.MoveFileError();
+    File.Events.MoveFileError(TMoveFailure::SourceReadOnly);
     return;
   }
   File.Progress.FileStep();
   File.Progress.Changed();
-  if (BlockCopy(File) && rtl::FileExists(File.TgtFileName)) rtl::DeleteFile(File.SrcFileName);
+  TCopyExtras Extras;
+  Extras.Sync = true;
+  if (BlockCopy(File, &Extras) && rtl::FileExists(File.TgtFileName)) {
+    if (!Extras.TargetRegular) {
+      File.Events.MoveFileError(TMoveFailure::TargetNotRegular);
+    } else if (Extras.DateError) {
+      File.Events.MoveFileError(TMoveFailure::DateNotSet, Extras.DateError, File.TgtFileName);
+    } else if (File.Events.CopyVerified()) {
+      if (const std::error_code E = rtl::RemoveFile(File.SrcFileName))
+        File.Events.MoveFileError(TMoveFailure::SourceNotDeleted, E, File.SrcFileName);
+    }
+  }
   if (File.Progress.SingleEntry()) File.Progress.Set(100);
   File.Progress.Changed();
 }

@@ -6,6 +6,7 @@
 
 #include "dialogs/overwrite_dialog.h"
 #include "engine/quindle.h"
+#include "engine/transfer.h"
 #include "rtl/ui/dialogs.h"
 
 namespace quindle {
@@ -180,9 +181,34 @@ void TQuindle::LZCopyError() {
   ReportError(FOnLZCopyError);
 }
 
-void TQuindle::MoveFileError() {
+void TQuindle::MoveFileError(detail::TMoveFailure Why, const std::error_code& Error,
+                             const std::string& ErrorFileName) {
   Record(TCondition::MoveFileError, FSrcFileName, FTgtFileName);
+  FCondition.Error = Error;
+  FCondition.ErrorFileName = Error ? ErrorFileName : std::string();
+  const std::string Reason = Error ? ": " + Error.message() : std::string();
+  switch (Why) {
+    case detail::TMoveFailure::SourceReadOnly:
+      break;
+    case detail::TMoveFailure::TargetNotRegular:
+      FCondition.Text = "File " + FSrcFileName + " was written to " + FTgtFileName +
+                        ", which is not a regular file.  Not moved.";
+      break;
+    case detail::TMoveFailure::DateNotSet:
+      FCondition.Text = "Cannot set the date of " + FTgtFileName + Reason + ".  File " +
+                        FSrcFileName + " is kept.";
+      break;
+    case detail::TMoveFailure::SourceNotDeleted:
+      FCondition.Text = "File " + FSrcFileName + " was copied to " + FTgtFileName +
+                        " but cannot be deleted" + Reason + ".";
+      break;
+  }
   ReportError(FOnMoveFileError);
+}
+
+bool TQuindle::ByteProgress(const TByteProgress& Progress) {
+  if (FOnByteProgress) FOnByteProgress(this, Progress);
+  return !Aborted();
 }
 
 void TQuindle::FailValidation() {

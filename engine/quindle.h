@@ -18,6 +18,10 @@
 
 namespace quindle {
 
+namespace detail {
+enum class TMoveFailure : uint8_t;  // engine/transfer.h
+}  // namespace detail
+
 class TQDAboutBox;  // the About box of the design host (dialogs)
 
 enum TCopyType : uint8_t { ctStream, ctBlock, ctLZCopy, ctMove };
@@ -109,6 +113,18 @@ using TQuindleEvent =
     std::function<void(rtl::TObject* Sender, std::string SrcFileName, std::string TgtFileName)>;
 using TSetAttrEvent = std::function<void(rtl::TObject* Sender, std::string SFileName,
                                          int32_t& SAttr, rtl::TDateTime& SDate)>;
+
+// How far the current file has got, byte by byte: reported after each chunk a
+// transfer method moves (at most once per chunk of about 1 MiB, or per block
+// of the method) and after each chunk the validation reads. OnProgressChange
+// is not affected.
+struct TByteProgress {
+  enum class TPhase : uint8_t { Transfer, Validate };
+  TPhase Phase = TPhase::Transfer;
+  uint64_t Done = 0;   // bytes of the current file done in this phase
+  uint64_t Total = 0;  // the file's size as known before (0 if unknown)
+};
+using TByteProgressEvent = std::function<void(rtl::TObject* Sender, const TByteProgress& Progress)>;
 
 // The attribute filter for the sources. AnyFile excludes the six others:
 // setting it clears them, and setting any of them clears AnyFile.
@@ -223,6 +239,7 @@ class QUINDLE_ENGINE_EXPORT TQuindle : public rtl::TCommonDialog {
   QUINDLE_EVENT(TNotifyEvent, OnStart)
   QUINDLE_EVENT(TNotifyEvent, OnTgtFileError)
   QUINDLE_EVENT(TNotifyEvent, OnTgtFileExists)
+  QUINDLE_EVENT(TByteProgressEvent, OnByteProgress)
 #undef QUINDLE_EVENT
 
   // The condition being reported (see TConditionRecord).
@@ -287,7 +304,18 @@ class QUINDLE_ENGINE_EXPORT TQuindle : public rtl::TCommonDialog {
   void OpenSrcError(const std::exception* Cause = nullptr);
   void OpenTgtError(const std::exception* Cause = nullptr);
   void LZCopyError();
-  void MoveFileError();
+  // Why the move keeps its source; Error and ErrorFileName, when given, go
+  // into the condition record.
+  void MoveFileError(detail::TMoveFailure Why, const std::error_code& Error = {},
+                     const std::string& ErrorFileName = {});
+  // OnByteProgress; false when the run is to stop (Abort).
+  bool ByteProgress(const TByteProgress& Progress);
+  // The checksum of FileName, telling its progress; "Error" when it cannot
+  // be taken or the run is to stop (Aborted() then says so).
+  std::string ChecksumOf(const std::string& FileName, uint64_t Total);
+  // The move's check of its copy before deleting the source (see
+  // detail::TTransferEvents::CopyVerified).
+  bool VerifyCopy(TRun& Run);
   void FailValidation();
   void CannotCreateTgtDir(const std::string& DirName);
   void DirNotExist();
@@ -352,6 +380,7 @@ class QUINDLE_ENGINE_EXPORT TQuindle : public rtl::TCommonDialog {
   TNotifyEvent FOnStart;
   TNotifyEvent FOnTgtFileError;
   TNotifyEvent FOnTgtFileExists;
+  TByteProgressEvent FOnByteProgress;
 
   TConditionRecord FCondition;
 };

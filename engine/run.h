@@ -19,8 +19,8 @@ class TQuindle::TRun final : public detail::TTransferEvents {
 
   // The current file, as the run filled the component's fields for it.
   detail::TTransferFile CurrentFile() {
-    return {Q.FSrcFileName, Q.FTgtFileName,  Q.FSrcAttr, Q.FSrcDate, Q.FSrcSearch.Time,
-            Q.FSrcSize,     NewTargetsPlain, Progress,   *this};
+    return {Q.FSrcFileName, Q.FTgtFileName,  Q.FSrcAttr,           Q.FSrcDate, Q.FSrcSearch.Time,
+            Q.FSrcSize,     NewTargetsPlain, !Q.FOverwriteIfExist, Progress,   *this};
   }
 
   void ProgressChange() override { Q.ProgressChange(); }
@@ -30,13 +30,36 @@ class TQuindle::TRun final : public detail::TTransferEvents {
   void OpenSrcError(const std::exception& Cause) override { Q.OpenSrcError(&Cause); }
   void OpenTgtError(const std::exception& Cause) override { Q.OpenTgtError(&Cause); }
   void LZCopyError() override { Q.LZCopyError(); }
-  void MoveFileError() override { Q.MoveFileError(); }
+  void MoveFileError(detail::TMoveFailure Why, const std::error_code& Error,
+                     const std::string& FileName) override {
+    Q.MoveFileError(Why, Error, FileName);
+  }
+  void TargetAppeared() override {
+    Declined = true;
+    Q.OverwriteCancelled();
+  }
+  bool ByteProgress(const TByteProgress& P) override { return Q.ByteProgress(P); }
+  bool CopyVerified() override { return Q.VerifyCopy(*this); }
+
+  // The current file's state in the per-file sequence, set afresh for each.
+  void StartFile() {
+    Declined = false;
+    Validated = false;
+    SrcCRC.clear();
+  }
 
   // Set by the target classification.
   bool TargetIsDir = false;
   // New files in the target's directory get the permissions asked for less
   // the umask (no default access control list there).
   bool NewTargetsPlain = false;
+  // The target appeared after the run found none, and was left alone.
+  bool Declined = false;
+  // The copy was checked already (a move checks its copy before deleting the
+  // source).
+  bool Validated = false;
+  // The source's checksum, taken before the transfer when Validate is on.
+  std::string SrcCRC;
 
  private:
   TQuindle& Q;

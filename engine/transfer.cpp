@@ -23,6 +23,20 @@ void TProgressSink::FileStep() {
   FPercent = static_cast<int32_t>(std::min<int64_t>(int64_t{FPercent} + FStep, 100));
 }
 
+void TTransferFile::Chunk(TByteProgress::TPhase Phase, uint64_t Done, uint64_t Total) const {
+  TByteProgress P;
+  P.Phase = Phase;
+  P.Done = Done;
+  P.Total = Total;
+  if (!Events.ByteProgress(P)) throw TTransferAborted();
+}
+
+uint32_t NewTargetPermissions(rtl::THandle Source) {
+  rtl::TFileInfo Info;
+  if (rtl::GetFileInfo(Source, Info)) return 0666;
+  return (Info.Permissions & 0777) | 0200;
+}
+
 void TTargetStamp::CallSetAttr() {
   FAttr = FFile.Attr;
   FDate = FFile.Date;
@@ -33,14 +47,25 @@ void TTargetStamp::CallSetAttr() {
 // from that packed time as it is: exact also in the hour that daylight saving
 // repeats, and without the way back through local time, which looks the time
 // zone up again (a stat of /etc/localtime) for every file.
-void TTargetStamp::SetDate(rtl::THandle Target) const {
+std::error_code TTargetStamp::SetDate(rtl::THandle Target) const {
+  if (!FTargetRegular) return {};
   const bool Unchanged = rtl::FileDateToDateTime(FFile.SearchTime) == FDate;
-  rtl::FileSetDate(Target, Unchanged ? FFile.SearchTime : rtl::DateTimeToFileDate(FDate));
+  int64_t Age = FFile.SearchTime;
+  if (!Unchanged) {
+    // Not a date the file system can hold: no packed time stands for it.
+    rtl::TCivilDateTime Civil;
+    if (!rtl::DecodeDateTime(FDate, Civil)) return {};
+    Age = rtl::DateTimeToFileDate(FDate);
+  }
+  if (const int32_t Rc = rtl::FileSetDate(Target, Age))
+    return std::error_code(Rc, std::generic_category());
+  return {};
 }
 
 void TTargetStamp::ApplyAttr(bool NewFile) const {
   constexpr int32_t kAppliedBits =
       rtl::faReadOnly | rtl::faHidden | rtl::faSysFile | rtl::faArchive;
+  if (!FTargetRegular) return;
   if (!NewFile || !FFile.NewTargetsPlain || (FAttr & kAppliedBits) != 0)
     rtl::FileSetAttr(FFile.TgtFileName, FAttr);
 }
@@ -51,6 +76,12 @@ TTransferBlockFile::TTransferBlockFile(const std::string& FileName, int64_t RecS
     RewritFile(RecSize);
   else
     ResetFile(RecSize);
+}
+
+TTransferBlockFile::TTransferBlockFile(const std::string& FileName, int64_t RecSize,
+                                       rtl::TCreateMode How, uint32_t Permissions) {
+  AssignFile(FileName);
+  RewritFile(RecSize, How, Permissions);
 }
 
 }  // namespace detail

@@ -7,12 +7,23 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <system_error>
 
+#include "engine/quindle.h"
 #include "rtl/core/classes.h"
 #include "rtl/files/block_file.h"
 #include "rtl/files/fileutils.h"
+#include "rtl/files/handles.h"
 
 namespace quindle::detail {
+
+// Why a move that copied keeps its source, for MoveFileError.
+enum class TMoveFailure : uint8_t {
+  SourceReadOnly,    // the source is read-only: nothing copied
+  TargetNotRegular,  // the target is a device, FIFO or socket: written, not moved
+  DateNotSet,        // the copy's date could not be set
+  SourceNotDeleted,  // the copy is complete, the source cannot be deleted
+};
 
 // Where a transfer method reports: the component's dispatchers.
 class TTransferEvents {
@@ -23,7 +34,19 @@ class TTransferEvents {
   virtual void OpenSrcError(const std::exception& Cause) = 0;
   virtual void OpenTgtError(const std::exception& Cause) = 0;
   virtual void LZCopyError() = 0;
-  virtual void MoveFileError() = 0;
+  // Error is the system's reason, when there is one; FileName the file it
+  // concerns.
+  virtual void MoveFileError(TMoveFailure Why, const std::error_code& Error = {},
+                             const std::string& FileName = {}) = 0;
+  // OnOverwriteCancelled for a target that appeared after the run found
+  // none, when overwriting is off.
+  virtual void TargetAppeared() = 0;
+  // OnByteProgress; false once the run has been asked to stop (Abort).
+  virtual bool ByteProgress(const TByteProgress& Progress) = 0;
+  // With Validate on, checks the target against the source's checksum and
+  // reports a mismatch by FailValidation; the run then does not check this
+  // file again. True when the copy may be trusted (or Validate is off).
+  virtual bool CopyVerified() = 0;
 
  protected:
   ~TTransferEvents() = default;
@@ -63,9 +86,38 @@ struct TTransferFile {
   int64_t SearchTime;    // the packed time the search read it with
   int64_t Size;          // its size as the search saw it
   bool NewTargetsPlain;  // new files in the target's directory follow the umask
+  // The target must be a new file: the run found none and must not
+  // overwrite one (a file appearing meanwhile is left alone).
+  bool Exclusive;
   TProgressSink& Progress;
   TTransferEvents& Events;
+
+  // After each chunk of Done bytes in all (of Total, 0 when unknown):
+  // OnByteProgress, then raises TTransferAborted when the run is to stop.
+  void Chunk(TByteProgress::TPhase Phase, uint64_t Done, uint64_t Total) const;
 };
+
+// Raised between chunks when Abort() was called: the transfer ends as a
+// failed one ends (the target closed and left as far as it got), without a
+// report. Not a std::exception, so that no handler for failures takes it.
+struct TTransferAborted {};
+
+// What a copying method does beyond the copy, for a move's copy.
+struct TCopyExtras {
+  // Puts the target's data on the disk before closing it.
+  bool Sync = false;
+  // Out: the system's reason when the target's date could not be set.
+  std::error_code DateError;
+  // Out: whether the target is a regular file (false for a device, a FIFO,
+  // a socket, which are never stamped).
+  bool TargetRegular = true;
+};
+
+// The permissions a new target is created with: the source's read, write and
+// execute bits (never set-user-ID, set-group-ID or sticky), with the owner's
+// write bit, which the read-only attribute then takes away where it is set.
+// 0666 when the source's are unknown.
+uint32_t NewTargetPermissions(rtl::THandle Source);
 
 // The date and attributes a target is stamped with: the source's, unless
 // OnSetAttr changes them. The attribute cell holds the source's byte from the
@@ -78,13 +130,18 @@ class TTargetStamp {
   // Fills both cells from the source and hands them to OnSetAttr.
   void CallSetAttr();
   // Sets the date cell as the target's last-write time, on its open handle,
-  // after its last write, so that closing it cannot disturb the time.
-  void SetDate(rtl::THandle Target) const;
+  // after its last write, so that closing it cannot disturb the time. A date
+  // cell that is no date (out of range, not a number) leaves the target's
+  // date as written. The system's reason when setting it failed.
+  std::error_code SetDate(rtl::THandle Target) const;
   // Both of the above.
-  void Stamp(rtl::THandle Target) {
+  std::error_code Stamp(rtl::THandle Target) {
     CallSetAttr();
-    SetDate(Target);
+    return SetDate(Target);
   }
+  // A target that is not a regular file (a device, a FIFO, a socket) gets
+  // neither date nor attributes.
+  void SetTargetRegular(bool Regular) { FTargetRegular = Regular; }
   // Applies the attribute cell by name, once the target is closed. A file
   // this transfer created (NewFile) in a directory whose new files follow the
   // umask already has every attribute a word without read-only, hidden,
@@ -95,6 +152,7 @@ class TTargetStamp {
   const TTransferFile& FFile;
   int32_t FAttr;
   rtl::TDateTime FDate = 0;
+  bool FTargetRegular = true;
 };
 
 // A block file opened for a transfer: the source as an existing file
@@ -104,43 +162,75 @@ class TTransferBlockFile : public rtl::TBlockFile {
  public:
   enum TOpen { Existing, Create };
   TTransferBlockFile(const std::string& FileName, int64_t RecSize, TOpen How);
+  // The target, created as How says with Permissions for a new file.
+  TTransferBlockFile(const std::string& FileName, int64_t RecSize, rtl::TCreateMode How,
+                     uint32_t Permissions);
+};
+
+// How a transfer creates its target.
+struct TTargetCreation {
+  rtl::TCreateMode Mode;
+  uint32_t Permissions;
 };
 
 // The two-handler shape of the copying methods.
 //   Open()   opens and returns the source; a failure is reported by
 //            OpenSrcError, and the target is not touched;
-//   Create() creates and returns the target; a failure is reported by
-//            OpenTgtError;
+//   Create(How) creates and returns the target as How says; a failure is
+//            reported by OpenTgtError, except that an exclusive create
+//            finding the name taken is reported by TargetAppeared and leaves
+//            that file alone;
 //   Copy(Source, Target, Stamp) does the work between them, stamping included.
 // Once the target exists, the closing step (close the target, raising when
-// the system reports a failure; then apply the attribute cell) runs on every
-// way out, before OpenTgtError reports what failed: the copy, an application
-// handler it called, or the close itself. A close failing after another
-// failure is not reported again. An exception from the OnOpenTgtError
-// handler is reported by OpenSrcError. The source is released last. True when
-// nothing was reported.
+// the system reports a failure; then apply the attribute cell, to a regular
+// file only) runs on every way out, before OpenTgtError reports what failed:
+// the copy, an application handler it called, or the close itself. A close
+// failing after another failure is not reported again. An Abort() seen
+// between chunks ends the copy the same way, without a report. An exception
+// from the OnOpenTgtError handler is reported by OpenSrcError. The source is
+// released last. True when the copy is complete and nothing was reported.
 template <class OpenFn, class CreateFn, class CopyFn>
-bool GuardedCopy(const TTransferFile& File, OpenFn Open, CreateFn Create, CopyFn Copy) {
+bool GuardedCopy(const TTransferFile& File, OpenFn Open, CreateFn Create, CopyFn Copy,
+                 TCopyExtras* Extras = nullptr) {
   try {
     auto Source = Open();
+    const TTargetCreation How{
+        File.Exclusive ? rtl::TCreateMode::Exclusive : rtl::TCreateMode::CreateOrTruncate,
+        NewTargetPermissions(Source.Handle())};
+    bool Creating = true;
     try {
-      auto Target = Create();
+      auto Target = Create(How);
+      Creating = false;
+      rtl::TFileInfo Info;
+      const bool Regular =
+          !rtl::GetFileInfo(Target.Handle(), Info) && Info.Kind == rtl::TFileKind::Regular;
+      if (Extras != nullptr) Extras->TargetRegular = Regular;
       TTargetStamp Stamp(File);
+      Stamp.SetTargetRegular(Regular);
       std::exception_ptr Failure;
+      bool Aborted = false;
       try {
         Copy(Source, Target, Stamp);
+      } catch (const TTransferAborted&) {
+        Aborted = true;
       } catch (...) {
         Failure = std::current_exception();
       }
       try {
         Target.Close();
       } catch (...) {
-        if (!Failure) Failure = std::current_exception();
+        if (!Failure && !Aborted) Failure = std::current_exception();
       }
       Stamp.ApplyAttr(Target.Created());
       if (Failure) std::rethrow_exception(Failure);
+      if (Aborted) return false;
     } catch (const std::exception& E) {
-      File.Events.OpenTgtError(E);
+      const auto* Failure = dynamic_cast<const rtl::Exception*>(&E);
+      if (Creating && File.Exclusive && Failure != nullptr &&
+          Failure->Code() == std::errc::file_exists)
+        File.Events.TargetAppeared();
+      else
+        File.Events.OpenTgtError(E);
       return false;
     }
   } catch (const std::exception& E) {
@@ -153,7 +243,8 @@ bool GuardedCopy(const TTransferFile& File, OpenFn Open, CreateFn Create, CopyFn
 // The transfer methods. The three copying ones return false when they
 // reported a failure through OpenSrcError or OpenTgtError.
 bool StreamCopy(const TTransferFile& File);
-bool BlockCopy(const TTransferFile& File);
+// Extras, when given, asks for a move's extras and receives what they found.
+bool BlockCopy(const TTransferFile& File, TCopyExtras* Extras = nullptr);
 bool LZExpandCopy(const TTransferFile& File);
 void MoveCopy(const TTransferFile& File);
 void CopyAndDelete(const TTransferFile& File);

@@ -17,14 +17,14 @@ void TBlockFile::Fail(const char* What, const std::error_code& Error) const {
   throw EInOutError(FileErrorText(What, FFileName, Error), Error.value(), FFileName);
 }
 
-void TBlockFile::Open(bool Create, int64_t RecSize, const char* What) {
+void TBlockFile::Open(bool Create, int64_t RecSize, const char* What, TCreateMode How,
+                      uint32_t Permissions) {
   CloseFile();
   if (RecSize <= 0) Fail(What, std::make_error_code(std::errc::invalid_argument));
   FCreated = false;
   // Read-only: nothing a block file is opened for here writes its source.
-  const std::error_code E =
-      Create ? CreateFile(FFileName, TCreateMode::CreateOrTruncate, FHandle, &FCreated)
-             : OpenFile(FFileName, TAccess::Read, FHandle);
+  const std::error_code E = Create ? CreateFile(FFileName, How, FHandle, &FCreated, Permissions)
+                                   : OpenFile(FFileName, TAccess::Read, FHandle);
   if (E) Fail(What, E);
   FRecSize = RecSize;
 }
@@ -35,6 +35,10 @@ void TBlockFile::ResetFile(int64_t RecSize) {
 
 void TBlockFile::RewritFile(int64_t RecSize) {
   Open(true, RecSize, "Cannot create file");
+}
+
+void TBlockFile::RewritFile(int64_t RecSize, TCreateMode How, uint32_t Permissions) {
+  Open(true, RecSize, "Cannot create file", How, Permissions);
 }
 
 int64_t TBlockFile::ByteCount(int64_t Count, const char* What) const {

@@ -31,6 +31,9 @@ class QUINDLE_RTL_FILES_EXPORT TBlockFile : public TObject {
   // Creates the file or truncates an existing one, write-only (permissions
   // 0666 less the umask). A file that is open already is closed first.
   void RewritFile(int64_t RecSize = 128);
+  // The same, creating as How says, a new file with Permissions less the
+  // umask (an existing name under TCreateMode::Exclusive fails with EEXIST).
+  void RewritFile(int64_t RecSize, TCreateMode How, uint32_t Permissions);
 
   // Reads up to Count records and returns the number of whole records read;
   // it stops short only at the end of the file, so a result below Count
@@ -56,7 +59,8 @@ class QUINDLE_RTL_FILES_EXPORT TBlockFile : public TObject {
   int64_t RecSize() const { return FRecSize; }
 
  private:
-  void Open(bool Create, int64_t RecSize, const char* What);
+  void Open(bool Create, int64_t RecSize, const char* What,
+            TCreateMode How = TCreateMode::CreateOrTruncate, uint32_t Permissions = 0666);
   // Count records in bytes; raises when the file is closed or Count is out of range.
   int64_t ByteCount(int64_t Count, const char* What) const;
   [[noreturn]] void Fail(const char* What, const std::error_code& Error) const;

@@ -107,6 +107,9 @@ QUINDLE_RTL_FILES_EXPORT bool SetCurrentDir(const std::string& Dir);
 QUINDLE_RTL_FILES_EXPORT bool CreateDir(const std::string& Dir);
 QUINDLE_RTL_FILES_EXPORT bool FileExists(const std::string& FileName);
 QUINDLE_RTL_FILES_EXPORT bool DirectoryExists(const std::string& Name);
+// True when Name is a directory this process may enter, found without
+// entering it: the current directory stays as it is.
+QUINDLE_RTL_FILES_EXPORT bool DirectoryEnterable(const std::string& Name);
 QUINDLE_RTL_FILES_EXPORT bool DeleteFile(const std::string& FileName);
 // Never replaces an existing NewName.
 QUINDLE_RTL_FILES_EXPORT bool RenameFile(const std::string& OldName, const std::string& NewName);

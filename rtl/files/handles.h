@@ -129,6 +129,10 @@ QUINDLE_RTL_FILES_EXPORT TCopyResult CopyRangeBuffered(THandle Source, THandle T
 QUINDLE_RTL_FILES_EXPORT std::error_code ReplaceFile(const std::string& From,
                                                      const std::string& To);
 
+// Deletes the file FileName (not a directory); the system's reason when it
+// cannot (a folder that is not writable, a read-only file system).
+std::error_code RemoveFile(const std::string& FileName);
+
 // Puts the file's data on the disk (not necessarily its dates); nothing for
 // what has no disk behind it (a pipe, a device).
 QUINDLE_RTL_FILES_EXPORT std::error_code SyncData(THandle Handle);

@@ -74,6 +74,12 @@ TFileStream::TFileStream(const std::string& FileName, uint32_t Mode) : FFileName
   FOpenedSize = Info.Size;
 }
 
+TFileStream::TFileStream(const std::string& FileName, TCreateMode How, uint32_t Permissions)
+    : FFileName(FileName) {
+  if (std::error_code E = CreateFile(FileName, How, FHandle, &FCreated, Permissions))
+    throw EFCreateError(StreamText("Cannot create file", FileName, E), E, FileName);
+}
+
 TFileStream::~TFileStream() = default;
 
 void TFileStream::Close() {
@@ -125,6 +131,13 @@ int64_t TFileStream::CopyFrom(TFileStream& Source, int64_t Count) {
   }
   CheckCopy(CopyRange(Source.Handle(), Handle(), Count), Count, Source, *this);
   return Count;
+}
+
+int64_t TFileStream::CopyChunk(TFileStream& Source, int64_t Count) {
+  if (Count <= 0) return 0;
+  const TCopyResult R = CopyRange(Source.Handle(), Handle(), Count);
+  CheckCopy(R, R.Copied, Source, *this);
+  return R.Copied;
 }
 
 }  // namespace rtl

@@ -26,6 +26,10 @@ namespace rtl {
 class QUINDLE_RTL_FILES_EXPORT TFileStream : public TObject {
  public:
   TFileStream(const std::string& FileName, uint32_t Mode);
+  // Creates the file for writing as How says, a new one with Permissions less
+  // the umask; raises EFCreateError as fmCreate does (an existing name under
+  // TCreateMode::Exclusive with the code file_exists).
+  TFileStream(const std::string& FileName, TCreateMode How, uint32_t Permissions);
   ~TFileStream() override;
   std::string ClassName() const override { return "TFileStream"; }
 
@@ -64,6 +68,11 @@ class QUINDLE_RTL_FILES_EXPORT TFileStream : public TObject {
   // The kernel moves the data (copy_file_range, which also lets file systems
   // share extents); where it refuses, a buffered read/write loop takes over.
   int64_t CopyFrom(TFileStream& Source, int64_t Count);
+  // Copies up to Count bytes from Source's current position to this stream's
+  // and returns how many: fewer only where Source's data end, whatever size
+  // it claimed (a pipe, a file of /proc). Raises as CopyFrom does when either
+  // side fails.
+  int64_t CopyChunk(TFileStream& Source, int64_t Count);
 
  private:
   std::string FFileName;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/quindle.h"
+#include "engine/transfer.h"
 
 namespace quindle {
 
@@ -45,7 +46,7 @@ class TQuindleTestAccess {
   void OpenSrcError() { Q.OpenSrcError(); }
   void OpenTgtError() { Q.OpenTgtError(); }
   void LZCopyError() { Q.LZCopyError(); }
-  void MoveFileError() { Q.MoveFileError(); }
+  void MoveFileError() { Q.MoveFileError(detail::TMoveFailure::SourceReadOnly); }
   void FailValidation() { Q.FailValidation(); }
   void CannotCreateTgtDir(const std::string& Dir) { Q.CannotCreateTgtDir(Dir); }
   void DirNotExist() { Q.DirNotExist(); }

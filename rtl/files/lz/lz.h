@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "rtl/files/export.h"
@@ -18,6 +19,7 @@ constexpr int32_t LZERROR_READ = -3;          // reading the source failed
 constexpr int32_t LZERROR_WRITE = -4;         // writing the target failed (disk full, ...)
 constexpr int32_t LZERROR_GLOBALLOC = -5;     // no memory for the buffers
 constexpr int32_t LZERROR_UNKNOWNALG = -8;    // SZDD header with a mode other than 'A'
+constexpr int32_t LZERROR_STOPPED = -9;       // the caller's progress function said stop
 
 // Reads hSource from its current position to its end. An SZDD stream is
 // expanded into hTarget; a stream whose mode byte names another method gives
@@ -30,6 +32,14 @@ constexpr int32_t LZERROR_UNKNOWNALG = -8;    // SZDD header with a mode other t
 // beyond what reading and writing do, so pipes work as well as files. On an
 // error, what was written before it stays written.
 QUINDLE_RTL_FILES_EXPORT int64_t LZCopy(THandle hSource, THandle hTarget);
+
+// Told the bytes read from the source so far, after each block written to the
+// target (at most one call per 256 KiB written or read); false stops the copy.
+using TLZProgress = std::function<bool(int64_t SourceBytes)>;
+// LZCopy with a progress function: when it returns false the copy ends there
+// with LZERROR_STOPPED, what was written staying written. An exception it
+// raises leaves LZCopy with nothing held.
+int64_t LZCopy(THandle hSource, THandle hTarget, const TLZProgress& Progress);
 
 // Puts into Buffer the full name (directory kept) that the file Source records
 // for its expanded form and returns 1. For an SZDD file whose name has a dot

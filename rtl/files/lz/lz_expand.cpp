@@ -49,12 +49,15 @@ class Input {
     if (n < 0) return ReadError(error);
     eof_ = size_t(n) < kInputSize - end_;
     end_ += size_t(n);
+    read_ += n;
     return int64_t(end_ - pos_);
   }
   const uint8_t* Data() const { return buf_ + pos_; }
   const uint8_t* End() const { return buf_ + end_; }
   void Consume(size_t n) { pos_ += n; }
   void ConsumeTo(const uint8_t* p) { pos_ = p - buf_; }
+  // Bytes read from the source so far.
+  int64_t Read() const { return read_; }
 
  private:
   THandle fd_;
@@ -62,6 +65,7 @@ class Input {
   size_t pos_ = 0;
   size_t end_ = 0;
   bool eof_ = false;
+  int64_t read_ = 0;
 };
 
 // The output area: [window of 4096 bytes][pending output][slack].
@@ -156,10 +160,11 @@ const uint8_t* DecodeTail(Output& out, const uint8_t* in, const uint8_t* inEnd) 
   return in;
 }
 
-int64_t Expand(Input& in, Output& out) {
+int64_t Expand(Input& in, Output& out, const TLZProgress& progress) {
   for (;;) {
     if (out.cur >= out.Limit()) {
       if (int64_t failed = out.Flush()) return failed;
+      if (progress && !progress(in.Read())) return LZERROR_STOPPED;
     }
     int64_t avail = in.Fill(kMaxGroupInput);
     if (avail < 0) return avail;
@@ -176,10 +181,12 @@ int64_t Expand(Input& in, Output& out) {
 
 // Copies what is buffered and the rest of the source unchanged; buf (the input
 // buffer) is reused once its content has been written.
-int64_t CopyPlain(Input& in, uint8_t* buf, THandle source, THandle target) {
+int64_t CopyPlain(Input& in, uint8_t* buf, THandle source, THandle target,
+                  const TLZProgress& progress) {
   int64_t total = in.End() - in.Data();
   if (std::error_code e = WriteAll(target, in.Data(), total)) return WriteError(e);
   for (;;) {
+    if (progress && !progress(total)) return LZERROR_STOPPED;
     std::error_code error;
     const int64_t n = ReadFull(source, buf, int64_t(kInputSize), error);
     if (n < 0) return ReadError(error);
@@ -200,6 +207,10 @@ int32_t CheckHandles(THandle source, THandle target) {
 }  // namespace
 
 int64_t LZCopy(THandle hSource, THandle hTarget) {
+  return LZCopy(hSource, hTarget, TLZProgress());
+}
+
+int64_t LZCopy(THandle hSource, THandle hTarget, const TLZProgress& Progress) {
   if (int32_t bad = CheckHandles(hSource, hTarget)) return bad;
   std::unique_ptr<uint8_t[]> inBuf(new (std::nothrow) uint8_t[kInputSize]);
   if (!inBuf) return LZERROR_GLOBALLOC;
@@ -214,7 +225,7 @@ int64_t LZCopy(THandle hSource, THandle hTarget) {
   }
   // Shorter than a header: nothing to expand, so it is treated as plain data.
   if (!magic || size_t(avail) < kHeaderSize) {
-    return CopyPlain(in, inBuf.get(), hSource, hTarget);
+    return CopyPlain(in, inBuf.get(), hSource, hTarget, Progress);
   }
   in.Consume(kHeaderSize);
 
@@ -222,7 +233,7 @@ int64_t LZCopy(THandle hSource, THandle hTarget) {
                                         uint8_t[kWindowSize + kOutputSize + kOutputSlack]);
   if (!outBuf) return LZERROR_GLOBALLOC;
   Output out(hTarget, outBuf.get());
-  return Expand(in, out);
+  return Expand(in, out, Progress);
 }
 
 }  // namespace rtl

@@ -60,6 +60,10 @@ bool DirectoryExists(const std::string& Name) {
   return StatOf(Name, St) && S_ISDIR(St.st_mode);
 }
 
+bool DirectoryEnterable(const std::string& Name) {
+  return DirectoryExists(Name) && faccessat(AT_FDCWD, Name.c_str(), X_OK, AT_EACCESS) == 0;
+}
+
 bool DeleteFile(const std::string& FileName) {
   return posix::UsableName(FileName) && posix::Unlink(FileName.c_str()) == 0;
 }

@@ -276,6 +276,11 @@ std::error_code ReplaceFile(const std::string& From, const std::string& To) {
   return posix::RenameAt2(From.c_str(), To.c_str(), 0) == 0 ? std::error_code() : LastError();
 }
 
+std::error_code RemoveFile(const std::string& FileName) {
+  if (!posix::UsableName(FileName)) return ErrorOf(ENOENT);
+  return posix::Unlink(FileName.c_str()) == 0 ? std::error_code() : LastError();
+}
+
 std::error_code SyncData(THandle Handle) {
   if (RetryOnInterrupt([&] { return posix::FDataSync(Handle); }) == 0) return {};
   // A FIFO, a socket or a device has nothing to put on a disk.
