@@ -12,6 +12,11 @@ namespace rtl::posix {
 using rtl::detail::TFaultAction;
 using rtl::detail::TFaultOp;
 
+// The calls that change a name, a date or attributes are retried when a
+// signal interrupts them (as they may be on network and FUSE file systems),
+// like every read and write of the layer; a close is not, as the descriptor
+// is gone whatever it returns.
+
 namespace {
 
 // For a call that the hook makes fail: -1 with errno set. For one it makes
@@ -71,44 +76,40 @@ int Close(int Fd) {
 }
 
 int FDataSync(int Fd) {
-  if (Fails(TFaultOp::Sync)) return -1;
-  return ::fdatasync(Fd);
+  return RetryOnInterrupt([&] { return Fails(TFaultOp::Sync) ? -1 : ::fdatasync(Fd); });
 }
 
 int RenameAt2(const char* Old, const char* New, unsigned Flags) {
-  if (Fails(TFaultOp::Rename)) return -1;
-  if (Flags == 0) return ::rename(Old, New);
-  return ::renameat2(AT_FDCWD, Old, AT_FDCWD, New, Flags);
+  return RetryOnInterrupt([&] {
+    if (Fails(TFaultOp::Rename)) return -1;
+    if (Flags == 0) return ::rename(Old, New);
+    return ::renameat2(AT_FDCWD, Old, AT_FDCWD, New, Flags);
+  });
 }
 
 int Link(const char* Old, const char* New) {
-  if (Fails(TFaultOp::Rename)) return -1;
-  return ::link(Old, New);
+  return RetryOnInterrupt([&] { return Fails(TFaultOp::Rename) ? -1 : ::link(Old, New); });
 }
 
 int Unlink(const char* Name) {
-  if (Fails(TFaultOp::Delete)) return -1;
-  return ::unlink(Name);
+  return RetryOnInterrupt([&] { return Fails(TFaultOp::Delete) ? -1 : ::unlink(Name); });
 }
 
 int FuTimens(int Fd, const struct timespec Times[2]) {
-  if (Fails(TFaultOp::Date)) return -1;
-  return ::futimens(Fd, Times);
+  return RetryOnInterrupt([&] { return Fails(TFaultOp::Date) ? -1 : ::futimens(Fd, Times); });
 }
 
 int Chmod(const char* Name, mode_t Mode) {
-  if (Fails(TFaultOp::Attr)) return -1;
-  return ::chmod(Name, Mode);
+  return RetryOnInterrupt([&] { return Fails(TFaultOp::Attr) ? -1 : ::chmod(Name, Mode); });
 }
 
 int SetXattr(const char* Name, const char* Attr, const void* Value, size_t Size) {
-  if (Fails(TFaultOp::Attr)) return -1;
-  return ::setxattr(Name, Attr, Value, Size, 0);
+  return RetryOnInterrupt(
+      [&] { return Fails(TFaultOp::Attr) ? -1 : ::setxattr(Name, Attr, Value, Size, 0); });
 }
 
 int RemoveXattr(const char* Name, const char* Attr) {
-  if (Fails(TFaultOp::Attr)) return -1;
-  return ::removexattr(Name, Attr);
+  return RetryOnInterrupt([&] { return Fails(TFaultOp::Attr) ? -1 : ::removexattr(Name, Attr); });
 }
 
 }  // namespace rtl::posix
