@@ -93,7 +93,11 @@ QUINDLE_ENGINE_EXPORT std::string DefaultText(TCondition What, const std::string
 //   directory target is the directory; the file the system refused is in
 //   ErrorFileName;
 // - CannotCreateTgtDir: no source, the directory as target.
-// Text is always DefaultText(What, SrcFileName, TgtFileName).
+// Text is DefaultText(What, SrcFileName, TgtFileName), except for a
+// MoveFileError that keeps a move's source for another reason than its
+// read-only bit (a source that cannot be deleted, a date that cannot be set,
+// a target that is not a regular file): its text says what failed, and Error
+// holds the system's reason when there is one.
 struct TConditionRecord {
   TCondition What = TCondition::Start;
   // The system's reason, when the system gave one (a source that cannot be
@@ -182,9 +186,11 @@ class QUINDLE_ENGINE_EXPORT TQuindle : public rtl::TCommonDialog {
   void Execute();
   // Asks the run in progress to stop, as a Cancel answer to the overwrite
   // question does: it stops at its next test (before each entry, each match
-  // and each file), ends with Progress 100 and fires OnFinished. Safe to call
-  // from any handler, from another thread and from a signal handler. A
-  // request made before Execute starts is dropped.
+  // and each file, and between two chunks of the file under way, which then
+  // ends as a failed transfer ends, unreported and without OnAfterCopyFile),
+  // ends with Progress 100 and fires OnFinished. Safe to call from any
+  // handler, from another thread and from a signal handler. A request made
+  // before Execute starts is dropped.
   void Abort() noexcept { FAbortRequest.store(true, std::memory_order_relaxed); }
 
   // Published properties.
