@@ -20,9 +20,10 @@ using TCrcProgress = std::function<bool(uint64_t Done)>;
 // FileCRC with a progress function. Stopped tells whether it stopped the
 // checksum, which then gives "Error". An exception Progress raises leaves
 // with every reading thread joined and every buffer released.
-std::string FileCRC(const std::string& FileName, unsigned Readers, const TCrcProgress& Progress,
-                    bool& Stopped);
+QUINDLE_ENGINE_EXPORT std::string FileCRC(const std::string& FileName, unsigned Readers,
+                                          const TCrcProgress& Progress, bool& Stopped);
 // The same with one reader per processor, at most four.
-std::string FileCRC(const std::string& FileName, const TCrcProgress& Progress, bool& Stopped);
+QUINDLE_ENGINE_EXPORT std::string FileCRC(const std::string& FileName, const TCrcProgress& Progress,
+                                          bool& Stopped);
 
 }  // namespace quindle::detail

@@ -131,7 +131,7 @@ QUINDLE_RTL_FILES_EXPORT std::error_code ReplaceFile(const std::string& From,
 
 // Deletes the file FileName (not a directory); the system's reason when it
 // cannot (a folder that is not writable, a read-only file system).
-std::error_code RemoveFile(const std::string& FileName);
+QUINDLE_RTL_FILES_EXPORT std::error_code RemoveFile(const std::string& FileName);
 
 // Puts the file's data on the disk (not necessarily its dates); nothing for
 // what has no disk behind it (a pipe, a device).

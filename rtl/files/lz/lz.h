@@ -39,7 +39,8 @@ using TLZProgress = std::function<bool(int64_t SourceBytes)>;
 // LZCopy with a progress function: when it returns false the copy ends there
 // with LZERROR_STOPPED, what was written staying written. An exception it
 // raises leaves LZCopy with nothing held.
-int64_t LZCopy(THandle hSource, THandle hTarget, const TLZProgress& Progress);
+QUINDLE_RTL_FILES_EXPORT int64_t LZCopy(THandle hSource, THandle hTarget,
+                                        const TLZProgress& Progress);
 
 // Puts into Buffer the full name (directory kept) that the file Source records
 // for its expanded form and returns 1. For an SZDD file whose name has a dot
