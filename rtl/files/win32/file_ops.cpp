@@ -47,6 +47,11 @@ bool DirectoryExists(const std::string& Name) {
   return A != INVALID_FILE_ATTRIBUTES && (A & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Windows has no right to enter a directory apart from reading it.
+bool DirectoryEnterable(const std::string& Name) {
+  return DirectoryExists(Name);
+}
+
 bool DeleteFile(const std::string& FileName) {
   std::wstring Wide;
   return win32::SystemName(FileName, Wide) && win32::DeleteFile(Wide.c_str());

@@ -305,6 +305,12 @@ std::error_code ReplaceFile(const std::string& From, const std::string& To) {
                                                                             : LastError();
 }
 
+std::error_code RemoveFile(const std::string& FileName) {
+  std::wstring Wide;
+  if (!win32::SystemName(FileName, Wide)) return ErrorOf(ENOENT);
+  return win32::DeleteFile(Wide.c_str()) ? std::error_code() : LastError();
+}
+
 std::error_code SyncData(THandle Handle) {
   // A pipe or a console has nothing to put on a disk.
   if (!OnDisk(Handle)) return {};
