@@ -12,6 +12,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cmath>
 #include <condition_variable>
 #include <filesystem>
@@ -320,9 +321,26 @@ TEST_F(Safety, CopiesRunToTheEndOfTheDataWhateverTheSizeSaid) {
 
     const std::string Fifo = Dir / "fifo", Data = RandomBytes(300000, 5);
     ASSERT_EQ(::mkfifo(Fifo.c_str(), 0600), 0);
-    std::thread Writer([&] { WriteFile(Fifo, Data); });
+    // The writer must have the FIFO open before the run opens it, or the run
+    // would find no writer and read the end of the data at once. A reader of
+    // our own, which never reads, lets the writer's open complete.
+    const int Keep = ::open(Fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(Keep, 0);
+    std::atomic<bool> Opened{false};
+    std::thread Writer([&] {
+      const int Fd = ::open(Fifo.c_str(), O_WRONLY);
+      Opened = true;
+      for (size_t Off = 0; Fd >= 0 && Off < Data.size();) {
+        const ssize_t N = ::write(Fd, Data.data() + Off, Data.size() - Off);
+        if (N <= 0) break;
+        Off += static_cast<size_t>(N);
+      }
+      ::close(Fd);
+    });
+    while (!Opened) std::this_thread::yield();
     Run(Type, Fifo, Dir / "fromfifo");
     Writer.join();
+    ::close(Keep);
     EXPECT_TRUE(ReadFile(Dir / "fromfifo") == Data);
     ::unlink(Fifo.c_str());
   }
