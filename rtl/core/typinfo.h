@@ -84,9 +84,14 @@ struct QUINDLE_RTL_CORE_EXPORT TPropInfo {
   std::function<void(TObject&, const std::string&)> SetStr;
   // Class (the sub-object), Strings (the TStringList), Component (the reference).
   std::function<TPersistent*(const TObject&)> GetObject;
-  // Class only: the sub-object's table, for a sub-object whose ClassInfo()
-  // gives none. See SubObjectClassInfo.
+  // Class: the sub-object's table, for a sub-object whose ClassInfo() gives
+  // none (see SubObjectClassInfo). Component: the class of the components
+  // the property refers to, when the table names it (see Type).
   const TClassInfo* ClassOf = nullptr;
+  // The name of the property's type when the kind alone does not say it
+  // (TCopyType for an enumeration); empty otherwise. The design host finds
+  // property editors by it.
+  std::string TypeName;
   // Component only: stores a reference (nullptr clears it). Returns false when
   // the component is of a class the property does not accept.
   std::function<bool(TObject&, TComponent*)> SetComponent;
@@ -290,6 +295,18 @@ class QUINDLE_RTL_CORE_EXPORT TClassBuilder {
       std::invoke(Set, Self(O), N, std::move(H));
     };
     return Add(std::move(P));
+  }
+
+  // The type of the last property added, by name (an enumeration's type),
+  // or by its class's table (a sub-object's or a reference's class).
+  TClassBuilder& Type(std::string Name) {
+    FInfo.Props.back().TypeName = std::move(Name);
+    return *this;
+  }
+  TClassBuilder& Type(const TClassInfo* Class) {
+    FInfo.Props.back().ClassOf = Class;
+    FInfo.Props.back().TypeName = Class->Name;
+    return *this;
   }
 
   // Named values for the last property added (an Integer or Int64).

@@ -5,6 +5,7 @@
 
 #include "rtl/core/form_reader.h"
 #include "rtl/core/typinfo.h"
+#include "rtl/ui/modules.h"
 #include "rtl/ui/widgetset.h"
 
 namespace rtl {
@@ -151,7 +152,14 @@ void TCustomForm::ReadLayout(HINSTANCE Module) {
   std::string Name = ClassName();
   std::transform(Name.begin(), Name.end(), Name.begin(),
                  [](unsigned char C) { return static_cast<char>(std::toupper(C)); });
-  ReadComponentText(*this, LoadResource(Module, RT_RCDATA, Name), Name);
+  // A language resource module registered for Module serves the layout;
+  // one that lacks it leaves the module's own.
+  const TResourceEntry* Layout = FindModuleResource(Module, RT_RCDATA, Name);
+  const std::string_view Text =
+      Layout != nullptr
+          ? std::string_view(reinterpret_cast<const char*>(Layout->Data), Layout->Size)
+          : LoadResource(Module, RT_RCDATA, Name);
+  ReadComponentText(*this, Text, Name);
 }
 
 const TClassInfo* TForm::StaticClassInfo() {
@@ -189,6 +197,11 @@ const TClassInfo* TForm::StaticClassInfo() {
           .Integer("TextHeight", &TForm::TextHeight, &TForm::SetTextHeight)
           .Build();
   return &Info;
+}
+
+TApplication* Application() {
+  static TApplication Instance(nullptr);
+  return &Instance;
 }
 
 }  // namespace rtl

@@ -147,4 +147,14 @@ class QUINDLE_RTL_UI_EXPORT TForm : public TCustomForm {
   const TClassInfo* ClassInfo() const override { return StaticClassInfo(); }
 };
 
+// The application object: the owner of forms that belong to no form of the
+// program (the About box of a design host). Made on first use; it frees what
+// it still owns when the program ends.
+class QUINDLE_RTL_UI_EXPORT TApplication : public TComponent {
+ public:
+  using TComponent::TComponent;
+  std::string ClassName() const override { return "TApplication"; }
+};
+QUINDLE_RTL_UI_EXPORT TApplication* Application();
+
 }  // namespace rtl
