@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "dialogs/about_box.h"
 #include "rtl/core/form_reader.h"
 #include "rtl/core/form_writer.h"
 #include "rtl/files/handles.h"
@@ -140,6 +141,7 @@ const TClassInfo* QuindleClassInfo() {
               [](T& Q, rtl::TComponent* V) {
                 if (V == nullptr) Q.SetAbout(nullptr);
               })
+          .Type(TQDAboutBox::StaticClassInfo())
           .Enumeration("CopyType", CopyTypeNames(), &T::CopyType, &T::SetCopyType)
           .Boolean("CreateTgtDir", &T::CreateTgtDir, &T::SetCreateTgtDir, false)
           .Object("SrcFileTypes", &T::SrcFileTypes, SrcFileTypesClassInfo())
