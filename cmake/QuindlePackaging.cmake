@@ -5,6 +5,8 @@
 #                                CMake package, pkg-config modules
 #   quindle         command      the quindle command, its manual page and
 #                                its bash and zsh completion
+#   quindle-designer designer    the design host and the component's
+#                                design-time package (where Qt 6 is found)
 # `make package` builds the libraries twice, static and shared, and packs
 # both trees from the shared one: QUINDLE_PACKAGE_STATIC_BUILD names the
 # static build tree, whose development component joins libquindle-dev.
@@ -86,6 +88,16 @@ quindle_debian_package(command NAME quindle SECTION utils SHLIBDEPS
   "each copy with the date and attributes of its source, can verify every"
   "copy by CRC-32, expands LZ-compressed files, and reads and writes its"
   "settings as form files.")
+
+if(TARGET quindle-designer)
+  quindle_debian_package(designer NAME quindle-designer SECTION devel SHLIBDEPS
+    DEPENDS "libquindle2 (= ${QUINDLE_DEB_VERSION})"
+    DESCRIPTION "design host for Quindle component packages"
+    "quindle-designer loads design-time component packages and shows their"
+    "palette pages, a form to put components on and an object inspector;"
+    "forms are saved as text form files that the quindle command runs. The"
+    "package holds the component's own design-time package too.")
+endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quindle)
