@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 #include "rtl/ui/designintf.h"
@@ -112,11 +113,11 @@ TMainWindow::TMainWindow(TPackageHost& Host) : FHost(Host) {
   FFormView->setSelectionMode(QAbstractItemView::ExtendedSelection);
   Split->addWidget(FInspectorView);
   Split->addWidget(FFormView);
-  Split->setSizes({300, 340});
+  Split->setSizes({380, 340});
   Layout->addWidget(Split, 1);
   setCentralWidget(Central);
   connect(FFormView, &QListWidget::itemSelectionChanged, this, [this] { SelectionChanged(); });
-  resize(660, 460);
+  resize(720, 560);
   RebuildPackagesMenu();
 }
 
@@ -257,6 +258,19 @@ void TMainWindow::RefreshInspector() {
     // After the editor's call has returned: the rows are made anew.
     QTimer::singleShot(0, this, [this] { RefreshInspector(); });
   });
+  // The old cells outlive clear() until the event loop deletes them, and a
+  // line edit losing the focus then still says it was edited: they must
+  // reach no editor of the rows made before.
+  for (QTreeWidgetItemIterator It(FInspectorView); *It != nullptr; ++It)
+    if (QWidget* Cell = FInspectorView->itemWidget(*It, 1)) {
+      QList<QWidget*> Parts = Cell->findChildren<QWidget*>();
+      Parts.append(Cell);
+      for (QWidget* W : Parts) {
+        W->disconnect();
+        W->setObjectName(QString());
+      }
+      Cell->hide();
+    }
   FInspectorView->clear();
   std::vector<QTreeWidgetItem*> Parents;
   std::string Path;
@@ -285,6 +299,7 @@ void TMainWindow::RefreshInspector() {
     const QString Id = QString::fromStdString(Path);
     if (Row.Choices) {
       auto* Box = new QComboBox;
+      Box->setObjectName("value:" + Id);
       for (const std::string& V : Row.Values) Box->addItem(QString::fromStdString(V));
       Box->setCurrentIndex(Box->findText(QString::fromStdString(Row.Value)));
       connect(Box, &QComboBox::textActivated, this, Store);
@@ -317,7 +332,6 @@ void TMainWindow::RefreshInspector() {
         Cell = Holder;
       }
     }
-    Cell->setObjectName(Cell->objectName().isEmpty() ? "cell:" + Id : Cell->objectName());
     FInspectorView->setItemWidget(Item, 1, Cell);
   }
   FInspectorView->expandAll();

@@ -28,7 +28,7 @@ using quindle::testing::TempDir;
 using quindle::testing::WriteFile;
 
 // Runs a command line; returns its exit status and standard output.
-std::pair<int, std::string> Run(const std::string& Command) {
+std::pair<int, std::string> RunCommand(const std::string& Command) {
   std::string Out;
   FILE* Pipe = popen((Command + " 2>/dev/null").c_str(), "r");
   if (Pipe == nullptr) return {-1, Out};
@@ -100,14 +100,14 @@ TEST(Designer, PutsAComponentOnTheFormEditsItAndSavesWhatQuindleRuns) {
   const std::string Form = Dir / "copy.form";
   ASSERT_TRUE(Window.SaveForm(Form));
   EXPECT_NE(ReadFile(Form).find("object Quindle1: TQuindle"), std::string::npos) << ReadFile(Form);
-  const auto [Status, Output] = Run(std::string(QUINDLE_BINARY) + " --form " + Form);
+  const auto [Status, Output] = RunCommand(std::string(QUINDLE_BINARY) + " --form " + Form);
   EXPECT_EQ(Status, 0) << Output;
   EXPECT_EQ(ReadFile(Dir / "out.txt"), "designed\n");
 
   // A lamp beside it; the form then keeps both, and opens again as saved.
   QTest::mouseClick(Find<QToolButton>(Window, "palette:TTinyLamp"), Qt::LeftButton);
   ASSERT_EQ(Window.Form().Components().size(), 2u);
-  auto* Lit = Window.findChild<QComboBox*>();
+  auto* Lit = Find<QComboBox>(Window, "value:Lit");
   ASSERT_NE(Lit, nullptr);
   Lit->setCurrentText("True");
   emit Lit->textActivated("True");
@@ -129,7 +129,8 @@ TEST(Designer, PutsAComponentOnTheFormEditsItAndSavesWhatQuindleRuns) {
 }
 
 TEST(DesignerCommand, DumpsWhatThePackageRegisters) {
-  const auto [Status, Output] = Run(std::string(QUINDLE_DESIGNER) + " --dump " + QUINDLE_PACKAGE);
+  const auto [Status, Output] =
+      RunCommand(std::string(QUINDLE_DESIGNER) + " --dump " + QUINDLE_PACKAGE);
   ASSERT_EQ(Status, 0);
   for (const char* Line :
        {"\nflags 0x40000002\n", "\nrequires dclstd30\n", "\nrequires VCLDB30\n",
@@ -152,7 +153,7 @@ TEST(DesignerCommand, WritesOneResourceOrSaysThereIsNone) {
       {" bitmap DESCRIPTION", 1, 0},      {" cursor TQUINDLE", 2, 0},
   };
   for (const TCase& C : Cases) {
-    const auto [Status, Output] = Run(Designer + C.Args);
+    const auto [Status, Output] = RunCommand(Designer + C.Args);
     EXPECT_EQ(Status, C.Status) << C.Args;
     EXPECT_EQ(Output.size(), C.Size) << C.Args;
   }
