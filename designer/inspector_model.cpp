@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "designer/inspector_model.h"
 
+#include <algorithm>
+
 namespace designer {
 
 void TInspectorModel::Select(const std::vector<rtl::TObject*>& Selection,
@@ -25,7 +27,11 @@ void TInspectorModel::Add(std::unique_ptr<rtl::TPropertyEditor> Editor, int Dept
   Row.Ellipsis = rtl::HasPropAttr(Row.Attributes, rtl::paDialog);
   Row.ReadOnly = rtl::HasPropAttr(Row.Attributes, rtl::paReadOnly);
   Row.Choices = rtl::HasPropAttr(Row.Attributes, rtl::paValueList) && !Row.ReadOnly;
-  if (Row.Choices) Editor->GetValues([&Row](const std::string& V) { Row.Values.push_back(V); });
+  if (Row.Choices) {
+    Editor->GetValues([&Row](const std::string& V) { Row.Values.push_back(V); });
+    if (rtl::HasPropAttr(Row.Attributes, rtl::paSortList))
+      std::sort(Row.Values.begin(), Row.Values.end());
+  }
   Row.Value = Editor->AllEqual() ? Editor->GetValue() : std::string();
   Row.Editor = Editor.get();
   const std::string Path = Prefix + Row.Name;

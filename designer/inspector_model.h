@@ -22,7 +22,7 @@ struct TInspectorRow {
   rtl::TPropertyAttributes Attributes = 0;
   bool Ellipsis = false;  // a button that calls Edit
   bool ReadOnly = false;  // the value cannot be typed
-  bool Choices = false;   // the value is chosen from Values
+  bool Choices = false;   // the value is chosen from Values (sorted for paSortList)
   std::vector<std::string> Values;
   rtl::TPropertyEditor* Editor = nullptr;  // owned by the model
 };

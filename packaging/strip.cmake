@@ -1,11 +1,15 @@
 # SPDX-License-Identifier: MIT
 # Run by CPack on the staged files before it packs them (CPACK_PRE_BUILD_SCRIPTS),
 # stripping as Debian's dh_strip does: debugging information off the static
-# libraries, the symbols the loader does not need off the shared libraries,
+# libraries, the symbols the loader does not need off the shared libraries
+# and modules,
 # all symbols off the programs, and the .comment and .note sections off all.
 find_program(strip NAMES strip REQUIRED)
 file(GLOB_RECURSE archives "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*.a")
 file(GLOB_RECURSE libraries "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*.so.*")
+# Loadable modules (the designer's packages) are named without a version.
+file(GLOB_RECURSE modules "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*/quindle/*.so")
+list(APPEND libraries ${modules})
 file(GLOB_RECURSE programs "${CPACK_TEMPORARY_INSTALL_DIRECTORY}/*")
 list(FILTER programs INCLUDE REGEX "/bin/[^/]+$")
 

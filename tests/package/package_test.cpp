@@ -230,6 +230,9 @@ TEST(PackageRegister, AnInspectorShowsAboutAsADialogThatCannotBeTyped) {
   Model.Find("SrcFileTypes.Hidden")->Editor->SetValue("True");
   Model.Refresh();
   EXPECT_EQ(Model.Find("SrcFileTypes.Hidden")->Value, "True");
+  EXPECT_EQ(Model.Find("CopyType")->Values,
+            (std::vector<std::string>{"ctBlock", "ctLZCopy", "ctMove", "ctStream"}));
+  EXPECT_EQ(Model.Find("Progress")->ReadOnly, true) << "a result of a run is not typed";
 
   // Opened from the inspector: one box at a time, each freed when it closes.
   rtl::TScriptedWidgetSet Script;
