@@ -18,10 +18,9 @@ int TCliWidgetSet::MessageBox(const rtl::TMessageBoxParams& Box) {
   if (FTrace != nullptr) FTrace->Message(Box.Text);
   FBar.Clear();
   if (FPresenter != nullptr) return FPresenter->MessageBox(Box);
-  if (!FTerminal || Box.Text.find('\r') == std::string::npos)
-    return rtl::TConsoleWidgetSet::MessageBox(Box);
+  if (Box.Text.find('\r') == std::string::npos) return rtl::TConsoleWidgetSet::MessageBox(Box);
   rtl::TMessageBoxParams Shown = Box;
-  std::replace(Shown.Text.begin(), Shown.Text.end(), '\r', '\n');
+  std::replace(Shown.Text.begin(), Shown.Text.end(), '\r', FTerminal ? '\n' : ' ');
   return rtl::TConsoleWidgetSet::MessageBox(Shown);
 }
 

@@ -16,10 +16,11 @@ class TTraceWriter;
 // Every message box is traced (when Trace is given). Bar is cleared before
 // anything is drawn.
 //
-// A text is shown byte for byte, except that on a terminal (Terminal true) a
-// carriage return becomes a line feed: the component puts one before the
-// directory name of "Cannot create target directory ", and a terminal would
-// overwrite the start of the line with the name. The trace keeps the CR.
+// A text is shown byte for byte, except for a carriage return, which is never
+// written as it is: the component puts one before the directory name of
+// "Cannot create target directory ", and a terminal would overwrite the start
+// of the line with the name. On a terminal (Terminal true) it becomes a line
+// feed, elsewhere a space. The trace keeps it, escaped as \r.
 class TCliWidgetSet : public rtl::TConsoleWidgetSet {
  public:
   TCliWidgetSet(rtl::TConsoleOptions Options, bool Terminal, TProgressBar& Bar, TTraceWriter* Trace)

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // quindle: the component on the command line.
+#include <clocale>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -26,6 +27,10 @@ int Finish(int Status) {
 
 int main(int argc, char** argv) {
   using namespace quindle::cli;
+  // Dates and texts of the system (the overwrite dialog's dates with -i)
+  // follow the user's locale; the streams of the standard library keep the
+  // classic one, so numbers in the output do not change with it.
+  std::setlocale(LC_ALL, "");
   struct TCloseWindows {
     ~TCloseWindows() { CloseWindows(); }
   } CloseAtTheEnd;

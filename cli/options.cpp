@@ -4,6 +4,8 @@
 #include <getopt.h>
 
 #include <sstream>
+#include <string_view>
+#include <vector>
 
 #include "rtl/core/sysutils.h"
 
@@ -12,7 +14,16 @@ namespace quindle::cli {
 namespace {
 
 // Long options without a short form.
-enum : int { optForm = 256, optSaveForm, optList, optTrace, optAbout, optHelp, optVersion, optGui };
+enum : int {
+  optForm = 256,
+  optSaveForm,
+  optList,
+  optTrace,
+  optAbout,
+  optVersion,
+  optGui,
+  optDryRun
+};
 
 const option kLongOptions[] = {
     {"method", required_argument, nullptr, 'm'},
@@ -22,22 +33,48 @@ const option kLongOptions[] = {
     {"create-dir", no_argument, nullptr, 'd'},
     {"interactive", no_argument, nullptr, 'i'},
     {"quiet", no_argument, nullptr, 'q'},
+    {"recursive", no_argument, nullptr, 'r'},
+    {"dereference", no_argument, nullptr, 'L'},
+    {"dry-run", no_argument, nullptr, optDryRun},
     {"form", required_argument, nullptr, optForm},
     {"save-form", required_argument, nullptr, optSaveForm},
     {"list", no_argument, nullptr, optList},
     {"trace", no_argument, nullptr, optTrace},
     {"about", no_argument, nullptr, optAbout},
     {"gui", no_argument, nullptr, optGui},
-    {"help", no_argument, nullptr, optHelp},
+    {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, optVersion},
     {nullptr, 0, nullptr, 0},
 };
 
-// The option getopt_long stopped at, as the user wrote it.
-std::string OffendingOption(char** argv) {
-  if (optopt != 0) return std::string("-") + static_cast<char>(optopt);
-  std::string Arg = argv[optind - 1];
-  return Arg.substr(0, Arg.find('='));
+// The message for the option getopt_long stopped at (Code ':' for a missing
+// argument, '?' otherwise), naming it as the user typed it. A long option
+// sets optopt to its value when it was recognised and to 0 when it was not,
+// so optopt alone cannot tell "--method" from "-m": the element itself does.
+std::string OptionError(int Code, int argc, char** argv) {
+  const std::string Element = optind >= 1 && optind - 1 < argc ? argv[optind - 1] : "";
+  const std::string Typed = Element.substr(0, Element.find('='));
+  // The long options the typed name abbreviates.
+  std::vector<const option*> Candidates;
+  if (Typed.size() > 2 && Typed.compare(0, 2, "--") == 0)
+    for (const option* O = kLongOptions; O->name != nullptr; ++O)
+      if (std::string_view(O->name).substr(0, Typed.size() - 2) == Typed.substr(2))
+        Candidates.push_back(O);
+  bool Long = optopt == 0 && Typed.compare(0, 2, "--") == 0;
+  for (const option* O : Candidates) Long = Long || O->val == optopt;
+  if (!Long) {
+    const std::string Short = std::string("-") + static_cast<char>(optopt);
+    if (Code == ':') return "option '" + Short + "' requires an argument";
+    return "unknown option '" + Short + "'";
+  }
+  if (Code == ':') return "option '" + Typed + "' requires an argument";
+  if (optopt != 0) return "option '" + Typed + "' doesn't allow an argument";
+  if (Candidates.size() > 1) {
+    std::string Message = "option '" + Typed + "' is ambiguous; possibilities:";
+    for (const option* O : Candidates) Message += std::string(" '--") + O->name + "'";
+    return Message;
+  }
+  return "unknown option '" + Typed + "'";
 }
 
 void CheckOperands(const TCliOptions& O) {
@@ -101,7 +138,7 @@ TCliOptions ParseCommandLine(int argc, char** argv) {
   opterr = 0;
   optind = 0;  // a full re-initialisation, so that the parser may run again
   int C;
-  while ((C = getopt_long(argc, argv, ":m:a:Vndiq", kLongOptions, nullptr)) != -1) {
+  while ((C = getopt_long(argc, argv, ":m:a:VndiqrLh", kLongOptions, nullptr)) != -1) {
     switch (C) {
       case 'm':
         O.Method = ParseMethod(optarg);
@@ -125,6 +162,15 @@ TCliOptions ParseCommandLine(int argc, char** argv) {
       case 'q':
         O.Quiet = true;
         break;
+      case 'r':
+        O.Recursive = true;
+        break;
+      case 'L':
+        O.FollowLinks = true;
+        break;
+      case optDryRun:
+        O.DryRun = true;
+        break;
       case optForm:
         O.FormFile = optarg;
         break;
@@ -143,16 +189,14 @@ TCliOptions ParseCommandLine(int argc, char** argv) {
       case optGui:
         O.Gui = true;
         break;
-      case optHelp:
+      case 'h':
         O.Action = TAction::Help;
         break;
       case optVersion:
         O.Action = TAction::Version;
         break;
-      case ':':
-        throw EUsageError("option '" + OffendingOption(argv) + "' requires an argument");
       default:
-        throw EUsageError("unknown option '" + OffendingOption(argv) + "'");
+        throw EUsageError(OptionError(C, argc, argv));
     }
   }
   for (int I = optind; I < argc; ++I) O.Operands.emplace_back(argv[I]);
@@ -167,9 +211,9 @@ std::string HelpText() {
 Copy, move or LZ-expand the files that each SOURCE selects into TARGET.
 
 A SOURCE is a file name, a wild-card pattern (* and ? in its last part) or a
-directory (its files, not its sub-directories). Sources are processed from the
-last one given to the first. TARGET is a file, or a directory when it exists
-as one or ends in '/'.
+directory (its files; with -r its sub-directories too). Sources are processed
+from the last one given to the first. TARGET is a file, or a directory when it
+exists as one or ends in '/'; several files go only into a directory.
 
 Options:
   -m, --method METHOD     transfer method: stream (default), block, lz
@@ -179,7 +223,9 @@ Options:
                           directories, any; the list replaces the default
   -V, --validate          compare the CRC-32 of every copy with its source
   -n, --no-overwrite      leave existing target files alone
-  -d, --create-dir        create a missing target directory (one level)
+  -d, --create-dir        create a missing target directory, parents included
+  -r, --recursive         copy sub-directories and their contents too
+  -L, --dereference       with -r, follow symbolic links to directories
   -i, --interactive       ask in the terminal: messages, the missing-directory
                           question and the overwrite dialog, answered on
                           standard input
@@ -192,16 +238,22 @@ Options:
                           unless sources and target are given as well
       --list              print the files the sources select (attribute
                           word, a tab, the name) and copy nothing
+      --dry-run           print what a run would do, one line each (copy,
+                          overwrite, skip-existing, create-dir, expand, move
+                          SOURCE -> TARGET), and write nothing
       --trace             print every event as one JSON object per line
   -q, --quiet             print nothing but errors
       --about             show the About box (as text, or a window with --gui)
-      --help              show this help
+  -h, --help              show this help
       --version           show the version
 
 Without -i nothing waits for an answer: errors are printed as
-"quindle: <message>" on standard error, a missing target directory is created
-only with -d, and existing targets are overwritten unless -n is given.
+"quindle: <message>" on standard error, followed by the file and the system's
+reason when there is one; a missing target directory is an error unless -d
+creates it, existing targets are overwritten unless -n is given, and a file
+this run has written is never overwritten by a later one of the same run.
 Where no window can be opened, --gui says so once and works in the terminal.
+Ctrl-C, SIGTERM and SIGHUP stop the run at once (exit status 130, 143, 129).
 
 Exit status: 0 when no error was reported, 1 when any was (including a failed
 validation), 2 for a usage error or a form file that cannot be read.

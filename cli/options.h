@@ -43,6 +43,12 @@ struct TCliOptions {
   // --gui: windows instead of the terminal (see cli/gui.h).
   bool Gui = false;
   bool List = false;
+  // --dry-run: print what the run would do, one line each; write nothing.
+  bool DryRun = false;
+  // -r: descend into sub-directories; -L: follow symbolic links to
+  // directories while doing so.
+  bool Recursive = false;
+  bool FollowLinks = false;
   bool Trace = false;
   bool Quiet = false;
   std::string FormFile;
@@ -52,8 +58,9 @@ struct TCliOptions {
   std::vector<std::string> Operands;
 };
 
-// Parses argv. Raises EUsageError for an unknown option, a missing argument,
-// a bad method or attribute name, or operands that do not fit the options.
+// Parses argv. Raises EUsageError for an unknown, ambiguous or misused option
+// (named as typed), a missing argument, a bad method or attribute name, or
+// operands that do not fit the options.
 TCliOptions ParseCommandLine(int argc, char** argv);
 
 // "stream", "block", "lz", "move" (ASCII case ignored); nullopt otherwise.

@@ -1,11 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "cli/run.h"
 
+#include <algorithm>
+#include <atomic>
 #include <exception>
+#include <filesystem>
 #include <iostream>
+#include <iterator>
+#include <set>
+#include <vector>
 
 #include "cli/cli_widgetset.h"
 #include "cli/gui.h"
+#include "cli/plan.h"
 #include "cli/progress_bar.h"
 #include "cli/trace.h"
 #include "engine/form_file.h"
@@ -65,6 +72,16 @@ void Configure(TQuindle& Quindle, const TCliOptions& O) {
   ApplyOperands(Quindle, O);
 }
 
+// Gives the component the entries and target of one run of a walk. The list
+// is filled in place: writing it through SetMultiSrcFN would list the
+// sources once more than the run itself does.
+void ApplyLevel(TQuindle& Quindle, const TLevel& Level) {
+  rtl::TStringList& Sources = *Quindle.SourceFilenames();
+  Sources.Clear();
+  for (const std::string& S : Level.Sources) Sources.Add(S);
+  Quindle.SetTargetFilename(Level.Target);
+}
+
 void PrintListing(TQuindle& Quindle) {
   // Writing the list back rebuilds the listing with the final filter.
   Quindle.SetMultiSrcFN(Quindle.SourceFilenames());
@@ -73,17 +90,125 @@ void PrintListing(TQuindle& Quindle) {
   for (int I = 0; I < Files.Count(); ++I) std::cout << Attrs[I] << '\t' << Files[I] << '\n';
 }
 
+// A message of the command's own on standard error when nobody is asked:
+// a carriage return would move the cursor on a terminal and hide the start
+// of the line, so it never goes out as it is.
+std::string Printable(std::string Text, bool Terminal) {
+  std::replace(Text.begin(), Text.end(), '\r', Terminal ? '\n' : ' ');
+  return Text;
+}
+
+// --list with -r: the listing of every run of the walk.
+int PrintWalkListing(TQuindle& Quindle, const TPlan& Plan) {
+  const bool Terminal = rtl::IsTerminal(rtl::TStdStream::Error);
+  for (const TLevel& L : Plan.Levels) {
+    if (!L.Problem.empty()) {
+      std::cout.flush();
+      std::cerr << "quindle: " << Printable(L.Problem, Terminal) << '\n';
+      continue;
+    }
+    ApplyLevel(Quindle, L);
+    PrintListing(Quindle);
+  }
+  return kExitOk;
+}
+
+// --dry-run: one line per step on standard output, the problems a run would
+// report on standard error, in the order the run would meet them.
+int PrintDryRun(const TPlan& Plan) {
+  const bool Terminal = rtl::IsTerminal(rtl::TStdStream::Error);
+  for (const TStep& S : Plan.Steps) {
+    if (!S.Problem.empty()) {
+      std::cout.flush();
+      std::cerr << "quindle: " << Printable(S.Problem, Terminal) << '\n';
+    } else if (S.Source.empty()) {
+      std::cout << StepName(S.Kind) << ' ' << S.Target << '\n';
+    } else {
+      std::cout << StepName(S.Kind) << ' ' << S.Source << " -> " << S.Target << '\n';
+    }
+  }
+  return Plan.HasProblems() ? kExitErrors : kExitOk;
+}
+
+// A name as a key: one spelling for "dst//a" and "dst/./a".
+std::string NameKey(const std::string& Name) {
+  return std::filesystem::path(Name).lexically_normal().string();
+}
+
+// The event each condition is reported through, in the order of TCondition.
+constexpr const char* kEventNames[] = {
+    "OnAfterCopyFile",      "OnBeforeCopyFile",  "OnCannotCreateTgtDir",
+    "OnCopyToSelfError",    "OnDirNotExist",     "OnFinished",
+    "OnFailValidate",       "OnLZCopyError",     "OnMoveFileError",
+    "OnMoveToSelfError",    "OnOpenSrcError",    "OnOpenTgtError",
+    "OnOverwriteCancelled", "OnProgressChange",  "OnSetAttr",
+    "OnSrcFileError",       "OnSrcFileNotExist", "OnStart",
+    "OnTgtFileError",       "OnTgtFileExists",
+};
+static_assert(std::size(kEventNames) == static_cast<size_t>(TCondition::TgtFileExists) + 1);
+
+const char* EventName(TCondition What) {
+  return kEventNames[static_cast<size_t>(What)];
+}
+
+// The interrupt that arrived (a TInterrupt), or -1; and the component it
+// stops. Both are lock-free atomics, which a signal handler may touch.
+std::atomic<int> GInterrupt{-1};
+std::atomic<TQuindle*> GRunning{nullptr};
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<TQuindle*>::is_always_lock_free);
+
+void OnInterrupt(rtl::TInterrupt Why) {
+  int None = -1;
+  GInterrupt.compare_exchange_strong(None, static_cast<int>(Why));
+  if (TQuindle* Quindle = GRunning.load()) Quindle->Abort();
+  // A question waiting for its answer (-i) returns as at the end of input,
+  // so that the run reaches its next test; nothing more is read.
+  rtl::EndInput();
+}
+
+// Ctrl-C, SIGTERM and SIGHUP stop the runs while this lives; afterwards the
+// system's default comes back.
+class TInterruptScope {
+ public:
+  explicit TInterruptScope(TQuindle& Quindle) {
+    GInterrupt.store(-1);
+    GRunning.store(&Quindle);
+    rtl::SetInterruptHandler(OnInterrupt);
+  }
+  ~TInterruptScope() {
+    rtl::SetInterruptHandler(nullptr);
+    GRunning.store(nullptr);
+  }
+  TInterruptScope(const TInterruptScope&) = delete;
+  TInterruptScope& operator=(const TInterruptScope&) = delete;
+
+  static bool Interrupted() { return GInterrupt.load() >= 0; }
+};
+
 // The handlers the command binds. Every error is counted and shown as the
 // component would show it without a handler: its default text in an
-// information box with an OK button, through the widgetset.
+// information box with an OK button, through the widgetset, followed by the
+// file and the system's reason when there is one.
 class TRunReporter {
  public:
   TRunReporter(TQuindle& Quindle, const TCliOptions& O, TProgressBar& Bar, TTraceWriter* Trace)
-      : FQuindle(Quindle), FOptions(O), FBar(Bar), FTrace(Trace) {}
+      : FQuindle(Quindle),
+        FOptions(O),
+        FBar(Bar),
+        FTrace(Trace),
+        FOverwrite(Quindle.OverwriteIfExist()) {}
 
   void Bind();
   // The errors reported so far.
   int Errors() const { return FErrors; }
+  // True once a run has ended early (an empty entry or target, a source
+  // without matches): a walk goes no further.
+  bool EndedEarly() const { return FEndedEarly; }
+  // Reports an error of the command's own, counted like the component's.
+  void Problem(const std::string& Text) {
+    ++FErrors;
+    rtl::MessageDlg(Text, rtl::mtInformation, {rtl::mbOK}, 0);
+  }
 
  private:
   void Notify(const char* Name) {
@@ -94,6 +219,8 @@ class TRunReporter {
   }
   void Error();
   void DirNotExist();
+  void TgtFileExists();
+  bool MakeParents();
   void BeforeCopy(const std::string& Src, const std::string& Tgt);
   void AfterCopy(const std::string& Src, const std::string& Tgt);
 
@@ -101,13 +228,24 @@ class TRunReporter {
   const TCliOptions& FOptions;
   TProgressBar& FBar;
   TTraceWriter* FTrace;
+  // OverwriteIfExist as the options and the form set it; the handler of
+  // OnTgtFileExists puts it back for every file after declining one.
+  const bool FOverwrite;
   int FErrors = 0;
   int FErrorsBeforeFile = 0;
+  bool FEndedEarly = false;
+  // The targets this invocation has started to write, by NameKey.
+  std::set<std::string> FWritten;
 };
 
 void TRunReporter::Bind() {
   using rtl::TObject;
-  FQuindle.SetOnStart([this](TObject*) { Notify("OnStart"); });
+  FQuindle.SetOnStart([this](TObject*) {
+    Notify("OnStart");
+    // An interrupt between two runs of a walk is not lost: the component
+    // drops a request made before its run starts.
+    if (TInterruptScope::Interrupted()) FQuindle.Abort();
+  });
   FQuindle.SetOnFinished([this](TObject*) {
     Notify("OnFinished");
     FBar.Clear();
@@ -116,7 +254,10 @@ void TRunReporter::Bind() {
     Notify("OnProgressChange");
     FBar.SetPercent(FQuindle.Progress());
   });
-  FQuindle.SetOnOverwriteCancelled([this](TObject*) { Notify("OnOverwriteCancelled"); });
+  FQuindle.SetOnOverwriteCancelled([this](TObject*) {
+    const TConditionRecord& C = FQuindle.Condition();
+    NotifyFile("OnOverwriteCancelled", C.SrcFileName, C.TgtFileName);
+  });
   FQuindle.SetOnBeforeCopyFile(
       [this](TObject*, std::string Src, std::string Tgt) { BeforeCopy(Src, Tgt); });
   FQuindle.SetOnAfterCopyFile(
@@ -131,30 +272,81 @@ void TRunReporter::Bind() {
         &TQuindle::SetOnMoveFileError, &TQuindle::SetOnFailValidate,
         &TQuindle::SetOnCannotCreateTgtDir})
     (FQuindle.*SetHandler)([this](TObject*) { Error(); });
-  if (FOptions.Interactive) return;
-  // Nobody is asked: the handlers leave CreateTgtDir and OverwriteIfExist as
-  // the form and the options set them, and the component goes by those.
   FQuindle.SetOnDirNotExist([this](TObject*) { DirNotExist(); });
-  FQuindle.SetOnTgtFileExists([this](TObject*) { Notify("OnTgtFileExists"); });
+  // With -i the overwrite dialog asks; otherwise OverwriteIfExist decides,
+  // except for a file this invocation wrote itself.
+  if (!FOptions.Interactive) FQuindle.SetOnTgtFileExists([this](TObject*) { TgtFileExists(); });
 }
 
 void TRunReporter::Error() {
-  ++FErrors;
-  rtl::MessageDlg(FQuindle.Condition().Text, rtl::mtInformation, {rtl::mbOK}, 0);
+  const TConditionRecord& C = FQuindle.Condition();
+  // A walk takes a sub-directory that exists already as it is, as mkdir -p
+  // does: it is where the files of that level go.
+  const bool Existing = FOptions.Recursive && C.What == TCondition::CannotCreateTgtDir &&
+                        rtl::DirectoryExists(C.TgtFileName);
+  std::vector<TTraceWriter::TField> Fields = {{"progress", int64_t{FQuindle.Progress()}},
+                                              {"source", C.SrcFileName},
+                                              {"target", C.TgtFileName}};
+  std::string Text = C.Text;
+  if (C.Error) {
+    const std::string Reason = C.Error.message();
+    Fields.emplace_back("file", C.ErrorFileName);
+    Fields.emplace_back("reason", Reason);
+    Fields.emplace_back("errno", int64_t{C.Error.value()});
+    Text += " (" + C.ErrorFileName + ": " + Reason + ")";
+  }
+  if (FTrace != nullptr) FTrace->Line(EventName(C.What), Fields);
+  if (Existing) return;
+  if (C.What == TCondition::SrcFileError || C.What == TCondition::TgtFileError ||
+      C.What == TCondition::SrcFileNotExist)
+    FEndedEarly = true;
+  Problem(Text);
 }
 
-// Not an error: the user chose not to create it. Said anyway, so that a run
-// that copies nothing does not pass unnoticed.
+// The whole missing path is made: the command the parents, the component
+// the last level. False, with the error reported, when a parent cannot be.
+bool TRunReporter::MakeParents() {
+  const std::string Dir = rtl::ExtractFileDir(FQuindle.TargetFilename());
+  const std::string Parent = std::filesystem::path(Dir).parent_path().string();
+  std::error_code Ec;
+  if (Parent.empty() || std::filesystem::create_directories(Parent, Ec) || !Ec) return true;
+  Problem(DefaultText(TCondition::CannotCreateTgtDir, std::string(), Dir) + " (" + Parent + ": " +
+          Ec.message() + ")");
+  return false;
+}
+
 void TRunReporter::DirNotExist() {
   Notify("OnDirNotExist");
-  if (FQuindle.CreateTgtDir() || FOptions.Quiet || FTrace != nullptr) return;
-  FBar.Clear();
-  std::cerr << "quindle: directory " << rtl::ExtractFilePath(FQuindle.TargetFilename())
-            << " does not exist; nothing copied (-d creates it)\n";
+  if (FOptions.Interactive) {
+    // The component's own question, answered in the terminal or a window.
+    const int Answer =
+        rtl::MessageDlg(FQuindle.Condition().Text, rtl::mtInformation, {rtl::mbYes, rtl::mbNo}, 0);
+    FQuindle.SetCreateTgtDir(Answer == rtl::mrYes);
+    if (Answer == rtl::mrYes && !MakeParents()) FQuindle.SetCreateTgtDir(false);
+    return;
+  }
+  if (FQuindle.CreateTgtDir()) {
+    if (!MakeParents()) FQuindle.SetCreateTgtDir(false);
+    return;
+  }
+  Problem("target directory '" + rtl::ExtractFilePath(FQuindle.TargetFilename()) +
+          "' does not exist (use -d to create it)");
+}
+
+void TRunReporter::TgtFileExists() {
+  const TConditionRecord& C = FQuindle.Condition();
+  NotifyFile("OnTgtFileExists", C.SrcFileName, C.TgtFileName);
+  if (FWritten.count(NameKey(C.TgtFileName)) == 0) {
+    FQuindle.SetOverwriteIfExist(FOverwrite);
+    return;
+  }
+  FQuindle.SetOverwriteIfExist(false);
+  Problem("will not overwrite just-created '" + C.TgtFileName + "' with '" + C.SrcFileName + "'");
 }
 
 void TRunReporter::BeforeCopy(const std::string& Src, const std::string& Tgt) {
   NotifyFile("OnBeforeCopyFile", Src, Tgt);
+  FWritten.insert(NameKey(Tgt));
   FErrorsBeforeFile = FErrors;
   FBar.SetFile(Src);
 }
@@ -171,7 +363,28 @@ void TRunReporter::AfterCopy(const std::string& Src, const std::string& Tgt) {
   std::cout << Src << " -> " << Tgt << '\n';
 }
 
-int Execute(TQuindle& Quindle, const TCliOptions& O) {
+// Makes the target directory of a run that the component does not create
+// itself: a sub-directory of a walk, or the operands' target when no run
+// over the operands is made. False, with the error reported, when it is
+// missing and cannot be made.
+bool MakeWalkTarget(TQuindle& Quindle, const TLevel& Level, bool Top, TRunReporter& Reporter) {
+  if (!TargetIsDirectory(Level.Target)) return true;
+  const std::string Dir =
+      rtl::ExtractFileDir(Level.Target + (rtl::IsPathDelimiter(Level.Target.back()) ? "" : "/"));
+  if (rtl::DirectoryExists(Dir)) return true;
+  if (Top && !Quindle.CreateTgtDir()) {
+    Reporter.Problem("target directory '" + Dir + "/' does not exist (use -d to create it)");
+    return false;
+  }
+  std::error_code Ec;
+  std::filesystem::create_directories(Dir, Ec);
+  if (!Ec) return true;
+  Reporter.Problem(DefaultText(TCondition::CannotCreateTgtDir, std::string(), Dir) + " (" + Dir +
+                   ": " + Ec.message() + ")");
+  return false;
+}
+
+int Execute(TQuindle& Quindle, const TCliOptions& O, const TPlan& Plan) {
   const bool Terminal = rtl::IsTerminal(rtl::TStdStream::Error);
   rtl::TWidgetSet* Windows = O.Gui ? OpenWindows() : nullptr;
   TProgressBar Bar(std::cerr, Terminal && !O.Quiet && !O.Trace && Windows == nullptr,
@@ -186,16 +399,34 @@ int Execute(TQuindle& Quindle, const TCliOptions& O) {
   Quindle.SetShowMessages(true);
   TRunReporter Reporter(Quindle, O, Bar, TraceOrNull);
   Reporter.Bind();
+  TInterruptScope Interrupts(Quindle);
   try {
-    if (Windows != nullptr)
-      ExecuteInWindow(Quindle, WidgetSet, *Windows, O.Interactive);
-    else
-      Quindle.Execute();
+    for (size_t I = 0; I < Plan.Levels.size() && !TInterruptScope::Interrupted(); ++I) {
+      const TLevel& Level = Plan.Levels[I];
+      if (!Level.Problem.empty()) {
+        Reporter.Problem(Level.Problem);
+        continue;
+      }
+      if ((I > 0 || !Level.Run) && !MakeWalkTarget(Quindle, Level, I == 0, Reporter)) {
+        if (I == 0) break;
+        continue;
+      }
+      if (!Level.Run) continue;
+      ApplyLevel(Quindle, Level);
+      if (Windows != nullptr)
+        ExecuteInWindow(Quindle, WidgetSet, *Windows, O.Interactive);
+      else
+        Quindle.Execute();
+      if (Reporter.EndedEarly()) break;
+    }
   } catch (const std::exception& E) {
     Bar.Clear();
     std::cerr << "quindle: " << E.what() << '\n';
     return kExitErrors;
   }
+  Bar.Clear();
+  const int Why = GInterrupt.load();
+  if (Why >= 0) return rtl::InterruptExitStatus(static_cast<rtl::TInterrupt>(Why));
   return Reporter.Errors() == 0 ? kExitOk : kExitErrors;
 }
 
@@ -221,12 +452,19 @@ int RunCommand(const TCliOptions& O) {
       return kExitErrors;
     }
   }
-  if (O.List) {
+  if (O.List && !O.Recursive) {
     PrintListing(Quindle);
     return kExitOk;
   }
-  if (!O.SaveFormFile.empty() && O.Operands.size() < 2) return kExitOk;
-  return Execute(Quindle, O);
+  if (!O.List && !O.SaveFormFile.empty() && O.Operands.size() < 2) return kExitOk;
+  const TPlan Plan = MakePlan(Quindle, O);
+  if (O.List) return PrintWalkListing(Quindle, Plan);
+  if (!Plan.Refusal.empty()) {
+    std::cerr << "quindle: " << Plan.Refusal << '\n';
+    return kExitErrors;
+  }
+  if (O.DryRun) return PrintDryRun(Plan);
+  return Execute(Quindle, O, Plan);
 }
 
 }  // namespace quindle::cli

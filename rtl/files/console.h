@@ -43,6 +43,10 @@ enum class TInterrupt : uint8_t {
 using TInterruptHandler = void (*)(TInterrupt Why);
 // Installs Handler for the three (nullptr puts the system's default back).
 QUINDLE_RTL_FILES_EXPORT void SetInterruptHandler(TInterruptHandler Handler);
+// Ends standard input: from now on every read of it, one in progress
+// included, finds its end, so that a question waiting for an answer returns
+// as at the end of input. Safe in a signal handler.
+QUINDLE_RTL_FILES_EXPORT void EndInput();
 // The exit status a program interrupted so conventionally gives: 128 plus
 // the signal's number on POSIX (130, 143, 129); the same numbers on Windows,
 // so that scripts see one status on both.

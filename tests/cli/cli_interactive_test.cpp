@@ -122,8 +122,8 @@ TEST_F(CliInteractiveTest, TerminalOutputOptions) {
       {"trace", {"--trace", "src/a.txt", "dst/"}, ""},
       // The carriage return before the name becomes a line feed.
       {"cannot create",
-       {"-q", "-d", "src/a.txt", "none/deeper/"},
-       "quindle: Cannot create target directory \nnone/deeper\n"},
+       {"-q", "-d", "src/a.txt", "src/a.txt/"},
+       "quindle: Cannot create target directory \nsrc/a.txt\n"},
   };
   for (const TCase& C : Cases) {
     SCOPED_TRACE(C.Name);

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -79,18 +80,22 @@ TEST_F(CliTest, ExitStatusAndMessages) {
        0,
        "",
        "src/x.tx_ -> dst/x.txt\n"},
-      // Not a terminal: the carriage return is kept as the component wrote it.
+      // Not a terminal: the carriage return of the text becomes a space.
       {"cannot create target dir",
-       {"-d", "src/a.txt", "none/deeper/"},
+       {"-d", "src/a.txt", "src/a.txt/"},
        1,
-       "quindle: Cannot create target directory \rnone/deeper\n",
+       "quindle: Cannot create target directory  src/a.txt\n",
        ""},
       {"target dir not created",
        {"src/a.txt", "none/"},
-       0,
-       "quindle: directory none/ does not exist; nothing copied (-d creates it)\n",
+       1,
+       "quindle: target directory 'none/' does not exist (use -d to create it)\n",
        ""},
-      {"target dir not created, quiet", {"-q", "src/a.txt", "none/"}, 0, "", ""},
+      {"target dir not created, quiet",
+       {"-q", "src/a.txt", "none/"},
+       1,
+       "quindle: target directory 'none/' does not exist (use -d to create it)\n",
+       ""},
       {"unknown long option",
        {"--bogus", "a", "b"},
        2,
@@ -133,6 +138,36 @@ TEST_F(CliTest, ExitStatusAndMessages) {
        "quindle: attribute 'any' cannot be combined with others\n" + kTryHelp,
        ""},
       {"version", {"--version"}, 0, "", "quindle 2.00\n"},
+      {"argument to a switch",
+       {"--help=x"},
+       2,
+       "quindle: option '--help' doesn't allow an argument\n" + kTryHelp,
+       ""},
+      {"abbreviated switch with an argument",
+       {"--vali=x", "src/a.txt", "dst/"},
+       2,
+       "quindle: option '--vali' doesn't allow an argument\n" + kTryHelp,
+       ""},
+      {"long option without its argument",
+       {"src/a.txt", "dst/", "--form"},
+       2,
+       "quindle: option '--form' requires an argument\n" + kTryHelp,
+       ""},
+      {"abbreviation without its argument",
+       {"src/a.txt", "dst/", "--meth"},
+       2,
+       "quindle: option '--meth' requires an argument\n" + kTryHelp,
+       ""},
+      {"ambiguous abbreviation",
+       {"--v", "src/a.txt", "dst/"},
+       2,
+       "quindle: option '--v' is ambiguous; possibilities: '--validate' '--version'\n" + kTryHelp,
+       ""},
+      {"unknown letter in a group",
+       {"-Vz", "src/a.txt", "dst/"},
+       2,
+       "quindle: unknown option '-z'\n" + kTryHelp,
+       ""},
   };
   for (const TStatusCase& C : Cases) {
     SCOPED_TRACE(C.Name);
@@ -208,7 +243,7 @@ TEST_F(CliTest, ExistingTargetsAndMissingDirectories) {
   EXPECT_EQ(ReadFile(Dir / "dst/a.txt"), "alpha\n");
 
   R = Run({"src/a.txt", "new/"});
-  EXPECT_EQ(R.Status, 0);
+  EXPECT_EQ(R.Status, 1);
   EXPECT_FALSE(Exists("new"));
 
   R = Run({"-d", "src/a.txt", "new/"});
@@ -294,13 +329,15 @@ TEST_F(CliTest, TraceOfMessagesAndDeclinedOverwrites) {
   };
   const std::vector<TCase> Cases = {
       // An entry without matches ends the run before the final progress.
-      {{"--trace", "src/*.none", "dst/"}, 1, {"OnStart", "message", "OnFinished"}},
+      {{"--trace", "src/*.none", "dst/"},
+       1,
+       {"OnStart", "OnSrcFileNotExist", "message", "OnFinished"}},
       {{"--trace", "-n", "src/a.txt", "dst/"},
        0,
        {"OnStart", "OnTgtFileExists", "OnOverwriteCancelled", "OnProgressChange", "OnFinished"}},
       {{"--trace", "src/a.txt", "none/"},
-       0,
-       {"OnStart", "OnDirNotExist", "OnProgressChange", "OnFinished"}},
+       1,
+       {"OnStart", "OnDirNotExist", "message", "OnProgressChange", "OnFinished"}},
       {{"--trace", "src/bad*", "dst/"},
        0,
        {"OnStart", "OnBeforeCopyFile", "OnProgressChange", "OnSetAttr", "OnAfterCopyFile",
@@ -312,8 +349,9 @@ TEST_F(CliTest, TraceOfMessagesAndDeclinedOverwrites) {
     EXPECT_EQ(R.Status, C.Status);
     const auto Events = TraceOf(R.Out);
     EXPECT_EQ(Names(Events), C.Events);
-    if (C.Status == 1) {
-      EXPECT_EQ(Events[1]["text"], "Source File src/*.none does not exist.");
+    if (C.Args[1] == "src/*.none") {
+      EXPECT_EQ(Events[1]["source"], "src/*.none");
+      EXPECT_EQ(Events[2]["text"], "Source File src/*.none does not exist.");
       EXPECT_EQ(R.Err, "quindle: Source File src/*.none does not exist.\n");
     }
   }
@@ -350,6 +388,76 @@ TEST_F(CliTest, OutputThatCannotBeWrittenFails) {
   EXPECT_EQ(ReadFile(Dir / "dst/b.txt"), "bravo\n");  // the copy itself succeeded
 }
 #endif
+
+// The value of the string field Key in one trace line, its escapes undone:
+// \udcXX gives back the byte XX, as a surrogate-escaping reader does.
+std::string TraceField(const std::string& Line, const std::string& Key) {
+  const std::string Start = "\"" + Key + "\":\"";
+  size_t Pos = Line.find(Start);
+  if (Pos == std::string::npos) return "<none>";
+  std::string Value;
+  for (Pos += Start.size(); Pos < Line.size() && Line[Pos] != '"'; ++Pos) {
+    if (Line[Pos] != '\\') {
+      Value += Line[Pos];
+      continue;
+    }
+    const char E = Line[++Pos];
+    if (E == 'u') {
+      const unsigned Code = std::stoul(Line.substr(Pos + 1, 4), nullptr, 16);
+      Pos += 4;
+      EXPECT_TRUE(Code < 0x20 || (Code >= 0xDC80 && Code <= 0xDCFF)) << Line;
+      Value += static_cast<char>(Code & 0xFF);
+    } else {
+      Value += E == 'n' ? '\n' : E == 'r' ? '\r' : E == 't' ? '\t' : E;
+    }
+  }
+  return Value;
+}
+
+TEST_F(CliTest, TraceKeepsNamesAndReasons) {
+  const std::string Raw = "src/raw\xff\xfe\xc3(.txt";   // not UTF-8
+  const std::string Accent = "src/caf\xc3\xa9\"q.txt";  // UTF-8, with a quote
+  WriteFile(Dir / Raw, "raw\n");
+  WriteFile(Dir / Accent, "accent\n");
+  WriteFile(Dir / "dst/a.txt", "old\n");
+  const TProcessResult R = Run({"--trace", "-n", "src/*.txt", "dst/"});
+  EXPECT_EQ(R.Status, 0);
+  std::set<std::string> Sources;
+  std::istringstream In(R.Out);
+  for (std::string Line; std::getline(In, Line);) {
+    if (Line.find("\"OnBeforeCopyFile\"") != std::string::npos)
+      Sources.insert(TraceField(Line, "source"));
+    if (Line.find("\"OnTgtFileExists\"") != std::string::npos) {
+      EXPECT_EQ(TraceField(Line, "source"), "src/a.txt");
+      EXPECT_EQ(TraceField(Line, "target"), "dst/a.txt");
+    }
+  }
+  EXPECT_EQ(Sources, (std::set<std::string>{Raw, Accent, "src/b.txt"}));
+  EXPECT_NE(R.Out.find("raw\\udcff\\udcfe\\udcc3(.txt"), std::string::npos);
+  EXPECT_NE(R.Out.find("caf\xc3\xa9\\\"q.txt"), std::string::npos);
+  EXPECT_EQ(ReadFile(Dir / "dst/raw\xff\xfe\xc3(.txt"), "raw\n");
+
+  // A failure the system explains: the event, both names, the file and the
+  // reason; the message carries them too.
+  const TProcessResult Failed = Run({"--trace", "src/b.txt", "src/a.txt/x"});
+  EXPECT_EQ(Failed.Status, 1);
+  EXPECT_EQ(Failed.Err,
+            "quindle: Cannot open target file src/a.txt/x. (src/a.txt/x: Not a directory)\n");
+  const size_t Event = Failed.Out.find("{\"event\":\"OnOpenTgtError\"");
+  ASSERT_NE(Event, std::string::npos) << Failed.Out;
+  const std::string Line = Failed.Out.substr(Event, Failed.Out.find('\n', Event) - Event);
+  EXPECT_EQ(TraceField(Line, "source"), "src/b.txt");
+  EXPECT_EQ(TraceField(Line, "target"), "src/a.txt/x");
+  EXPECT_EQ(TraceField(Line, "file"), "src/a.txt/x");
+  EXPECT_EQ(TraceField(Line, "reason"), "Not a directory");
+}
+
+TEST_F(CliTest, ShortHelpIsHelp) {
+  const TProcessResult Short = Run({"-h"});
+  EXPECT_EQ(Short.Status, 0);
+  EXPECT_EQ(Short.Out, Run({"--help"}).Out);
+  EXPECT_EQ(Short.Out.rfind("Usage: quindle", 0), 0u);
+}
 
 }  // namespace
 }  // namespace quindle::testing

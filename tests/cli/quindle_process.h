@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -174,9 +176,13 @@ inline TProcessResult RunQuindle(const std::vector<std::string>& Args, const std
 }
 
 // The same with standard error on a terminal of Columns columns (a
-// pseudo-terminal); Err holds what the terminal received.
+// pseudo-terminal); Err holds what the terminal received. With Signal, that
+// signal is sent to the program AfterMs milliseconds after its start. With
+// HeldInput, standard input is a pipe that stays open and empty, so that a
+// question waits for its answer; otherwise it is /dev/null.
 inline TProcessResult RunQuindleOnTerminal(const std::vector<std::string>& Args,
-                                           const std::string& Cwd, int Columns) {
+                                           const std::string& Cwd, int Columns, int Signal = 0,
+                                           int AfterMs = 0, bool HeldInput = false) {
   TempDir Io;
   winsize Size{};
   Size.ws_row = 24;
@@ -188,9 +194,16 @@ inline TProcessResult RunQuindleOnTerminal(const std::vector<std::string>& Args,
   int Master = -1, Slave = -1;
   if (openpty(&Master, &Slave, nullptr, &Mode, &Size) != 0)
     throw std::runtime_error("openpty failed");
+  int Input[2] = {-1, -1};
+  if (HeldInput && pipe(Input) != 0) throw std::runtime_error("pipe failed");
   posix_spawn_file_actions_t Actions;
   posix_spawn_file_actions_init(&Actions);
-  posix_spawn_file_actions_addopen(&Actions, 0, "/dev/null", O_RDONLY, 0);
+  if (HeldInput) {
+    posix_spawn_file_actions_adddup2(&Actions, Input[0], 0);
+    posix_spawn_file_actions_addclose(&Actions, Input[1]);
+  } else {
+    posix_spawn_file_actions_addopen(&Actions, 0, "/dev/null", O_RDONLY, 0);
+  }
   posix_spawn_file_actions_addopen(&Actions, 1, (Io / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
   posix_spawn_file_actions_adddup2(&Actions, Slave, 2);
@@ -198,11 +211,21 @@ inline TProcessResult RunQuindleOnTerminal(const std::vector<std::string>& Args,
   posix_spawn_file_actions_addchdir_np(&Actions, Cwd.c_str());
   const pid_t Pid = detail::Spawn(Args, Actions);
   close(Slave);
+  if (HeldInput) close(Input[0]);
   TProcessResult R;
   // Read until the child's side is closed (EIO), so that it never blocks on
-  // a full terminal buffer.
+  // a full terminal buffer; the signal goes out on time meanwhile.
+  const auto Start = std::chrono::steady_clock::now();
+  bool Sent = Signal == 0;
   char Buffer[4096];
   for (;;) {
+    if (!Sent && std::chrono::steady_clock::now() - Start >= std::chrono::milliseconds(AfterMs)) {
+      kill(Pid, Signal);
+      Sent = true;
+    }
+    pollfd P{Master, POLLIN, 0};
+    const int Ready = poll(&P, 1, Sent ? -1 : 10);
+    if (Ready == 0 || (Ready < 0 && errno == EINTR)) continue;
     const ssize_t N = read(Master, Buffer, sizeof Buffer);
     if (N > 0)
       R.Err.append(Buffer, static_cast<size_t>(N));
@@ -213,6 +236,7 @@ inline TProcessResult RunQuindleOnTerminal(const std::vector<std::string>& Args,
   }
   close(Master);
   R.Status = detail::Wait(Pid);
+  if (HeldInput) close(Input[1]);
   R.Out = ReadFile(Io / "out");
   return R;
 }

@@ -21,6 +21,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <random>
+#include <regex>
 #include <set>
 #include <string>
 #include <thread>
@@ -202,14 +203,19 @@ TEST_F(HostileTree, TenThousandNamesAreCopiedMovedListedAndTraced) {
       ADD_FAILURE() << "not listed: " << Name;
   EXPECT_EQ(Missing, 0u);
 
-  // The trace is one JSON object per line however the names are made.
+  // The trace is one JSON object per line however the names are made. A
+  // byte that is no UTF-8 is a lone surrogate escape, \udcXX, which this
+  // parser refuses; it stands for one character here.
+  const std::regex Surrogate(R"(\\udc[89a-f][0-9a-f])");
   const TRun Traced = Run({"--trace", "-d", "src", "traced/"});
   ExpectSane(Traced);
   EXPECT_EQ(Traced.Status, 0);
   size_t Lines = 0, Bad = 0;
   for (size_t Start = 0, End; (End = Traced.Out.find('\n', Start)) != std::string::npos;
        Start = End + 1, ++Lines)
-    if (!nlohmann::json::accept(Traced.Out.substr(Start, End - Start)) && ++Bad <= 3)
+    if (!nlohmann::json::accept(
+            std::regex_replace(Traced.Out.substr(Start, End - Start), Surrogate, "\\ufffd")) &&
+        ++Bad <= 3)
       ADD_FAILURE() << "not JSON: " << Traced.Out.substr(Start, std::min<size_t>(End - Start, 200));
   EXPECT_EQ(Bad, 0u);
   EXPECT_GT(Lines, Names.size());

@@ -2,6 +2,7 @@
 // The terminal on POSIX.
 #include "rtl/files/console.h"
 
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -63,6 +64,15 @@ void SetInterruptHandler(TInterruptHandler Handler) {
   // next test.
   Action.sa_flags = SA_RESTART;
   for (int Signal : kSignals) ::sigaction(Signal, &Action, nullptr);
+}
+
+void EndInput() {
+  // open, dup2 and close are async-signal-safe. A read restarted after the
+  // signal reads the new descriptor, /dev/null, and finds its end.
+  const int Null = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+  if (Null < 0) return;
+  ::dup2(Null, STDIN_FILENO);
+  ::close(Null);
 }
 
 int InterruptExitStatus(TInterrupt Why) {
