@@ -4,6 +4,7 @@
 # would reach for instead, measured side by side.
 #
 #   bench/run_cli.sh many-files [-n FILES] [-r ROUNDS]  small files into a new directory
+#   bench/run_cli.sh tree       [-n FILES] [-r ROUNDS]  a tree of 100 directories, -r against cp -r
 #   bench/run_cli.sh syscalls   [-n FILES]              system calls per file (strace -c -f)
 #   bench/run_cli.sh validate   [-s MIB] [-r ROUNDS]    one large file copied with --validate
 #   bench/run_cli.sh memory     [-s MIB]                peak memory, 10 MiB against MIB
@@ -32,7 +33,7 @@ rounds=""
 size_mib=""
 quindle_ref=""
 
-usage() { sed -n '2,23p' "$0"; exit 2; }
+usage() { sed -n '2,24p' "$0"; exit 2; }
 (($# >= 1)) || usage
 mode="$1"
 shift
@@ -203,6 +204,59 @@ many_files() {
   report cp "files/s" "$files"
 }
 
+# --- a tree of directories --------------------------------------------------
+
+# FILES files of 1 to 8 KiB spread evenly over 100 directories: 10 at the top,
+# each holding 9 more, all under ROOT; sizes and bytes from a fixed seed.
+make_deep_tree() {
+  perl -e '
+    my ($root, $n) = @ARGV;
+    srand(20240611);
+    my $pool = join "", map { chr(int(rand(256))) } 1 .. 65536;
+    my @dirs;
+    for my $t (0 .. 9) {
+      push @dirs, sprintf("%s/d%d", $root, $t);
+      push @dirs, map { sprintf("%s/d%d/e%d", $root, $t, $_) } 0 .. 8;
+    }
+    for my $d (@dirs) { mkdir $d or die "$d: $!" }
+    for my $i (0 .. $n - 1) {
+      my $size = 1024 + int(rand(7 * 1024 + 1));
+      my $off = int(rand(65536 - $size));
+      my $d = $dirs[$i % @dirs];
+      open(my $f, ">:raw", sprintf("%s/f%05d.bin", $d, $i)) or die "$!";
+      print $f substr($pool, $off, $size);
+      close($f) or die "$!";
+    }' "$1" "$2"
+  find "$1" -type f -exec cat {} + >/dev/null
+}
+
+deep_tree() {
+  rounds="${rounds:-9}"
+  local src="$scratch/src"
+  wait_for_freed_inodes
+  mkdir -p "$src"
+  make_deep_tree "$src" "$files"
+  tools=(cp-r quindle-r cp-rp)
+  [[ -n "$quindle_ref" ]] && tools+=(quindle-ref)
+  if have rsync; then tools+=(rsync); else note "rsync not installed, left out"; fi
+  run_tool() {
+    local dst="$scratch/$1-$2"
+    mkdir "$dst"
+    case "$1" in
+      cp-r) timed cp -r "$src/." "$dst/" ;;
+      cp-rp) timed cp -rp "$src/." "$dst/" ;;
+      quindle-r) timed "$quindle" -q -r "$src" "$dst/" ;;
+      quindle-ref) timed "$quindle_ref" -q -r "$src" "$dst/" ;;
+      rsync) timed rsync -a "$src/" "$dst/" ;;
+    esac
+    if (($2 == 0)); then check_tree "$src" "$dst" "$([[ $1 == cp-r ]] || echo times)"; fi
+  }
+  header "$files files of 1 to 8 KiB ($(du -sm "$src" | cut -f1) MiB) in 100 directories," \
+    "in the page cache, copied into a new directory; $rounds rounds; targets kept until the end"
+  run_rounds
+  report cp-r "files/s" "$files"
+}
+
 # --- system calls per file ---------------------------------------------------
 
 syscalls() {
@@ -340,6 +394,7 @@ memory() {
 
 case "$mode" in
   many-files) many_files ;;
+  tree) deep_tree ;;
   syscalls) syscalls ;;
   validate) validate ;;
   memory) memory ;;
