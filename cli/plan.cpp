@@ -99,6 +99,8 @@ void TPlanner::Build() {
   const rtl::TStringList& Sources = *FSettings.SourceFilenames();
   for (int I = 0; I < Sources.Count(); ++I) Top.Sources.push_back(Sources[I]);
   Top.Target = FSettings.TargetFilename();
+  // The walk starts from every operand, those the run over them leaves out too.
+  const std::vector<std::string> Operands = Top.Sources;
   if (FOptions.Recursive) {
     // A directory that selects no file of its own is walked, not reported
     // as a source without matches.
@@ -121,7 +123,6 @@ void TPlanner::Build() {
     if (TargetIsDirectory(Top.Target) && !rtl::IsPathDelimiter(Top.Target.back()))
       TargetDir = Top.Target + "/";
     FTargetDir = fs::canonical(TargetDir.empty() ? "." : TargetDir, Ec);
-    const std::vector<std::string> Operands = FPlan.Levels[0].Sources;
     for (auto E = Operands.rbegin(); E != Operands.rend() && !FStopped; ++E) {
       FAncestors.assign(1, fs::canonical(rtl::ExtractFilePath(detail::NormaliseSpec(*E)).empty()
                                              ? "."

@@ -254,6 +254,11 @@ void TRunReporter::Bind() {
     Notify("OnProgressChange");
     FBar.SetPercent(FQuindle.Progress());
   });
+  // The bar moves within a long file; the trace keeps to the design's events.
+  FQuindle.SetOnByteProgress([this](TObject*, const TByteProgress& P) {
+    FBar.SetFileBytes(static_cast<int64_t>(P.Done),
+                      P.Phase == TByteProgress::TPhase::Validate ? 1 : 0);
+  });
   FQuindle.SetOnOverwriteCancelled([this](TObject*) {
     const TConditionRecord& C = FQuindle.Condition();
     NotifyFile("OnOverwriteCancelled", C.SrcFileName, C.TgtFileName);
@@ -348,7 +353,7 @@ void TRunReporter::BeforeCopy(const std::string& Src, const std::string& Tgt) {
   NotifyFile("OnBeforeCopyFile", Src, Tgt);
   FWritten.insert(NameKey(Tgt));
   FErrorsBeforeFile = FErrors;
-  FBar.SetFile(Src);
+  FBar.StartFile(Src, FQuindle.SizeFile());
 }
 
 // One line per file copied without an error; failures have had their message.
@@ -357,6 +362,7 @@ void TRunReporter::BeforeCopy(const std::string& Src, const std::string& Tgt) {
 // message still follows the lines of the files copied before it.
 void TRunReporter::AfterCopy(const std::string& Src, const std::string& Tgt) {
   NotifyFile("OnAfterCopyFile", Src, Tgt);
+  FBar.EndFile();
   if (FOptions.Quiet || FTrace != nullptr) return;
   if (FErrors != FErrorsBeforeFile) return;
   FBar.Clear();
@@ -389,6 +395,7 @@ int Execute(TQuindle& Quindle, const TCliOptions& O, const TPlan& Plan) {
   rtl::TWidgetSet* Windows = O.Gui ? OpenWindows() : nullptr;
   TProgressBar Bar(std::cerr, Terminal && !O.Quiet && !O.Trace && Windows == nullptr,
                    TerminalWidth());
+  Bar.SetTotals(Plan.Files, Plan.Bytes, Quindle.Validate() ? 3 : 1);
   TTraceWriter Trace(std::cout);
   TTraceWriter* TraceOrNull = O.Trace ? &Trace : nullptr;
   rtl::TConsoleOptions Console;

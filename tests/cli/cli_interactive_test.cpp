@@ -97,7 +97,13 @@ TEST_F(CliInteractiveTest, ProgressBarOnATerminal) {
   ASSERT_EQ(R.Status, 0) << R.Err;
   EXPECT_EQ(R.Out, "src/" + Long + " -> dst/" + Long +
                        "\nsrc/a.txt -> dst/a.txt\nsrc/b.txt -> dst/b.txt\n");
-  EXPECT_NE(R.Err.find("[####################] 100% src/b.txt"), std::string::npos) << R.Err;
+  // The percentage of the bytes, file N of M; on a narrow terminal the name
+  // keeps its room and the byte counts give way.
+  EXPECT_NE(R.Err.find("[############........]  64%  3/3 src/b.txt"), std::string::npos) << R.Err;
+  EXPECT_NE(R.Err.find("[####################] 100%  3/3 src/b.txt"), std::string::npos) << R.Err;
+  const TProcessResult Wide =
+      RunQuindleOnTerminal({"-d", "src/*.txt", "wide/"}, Dir.path().string(), 120);
+  EXPECT_NE(Wide.Err.find("  64%  3/3  11 B of 17 B src/b.txt"), std::string::npos) << Wide.Err;
   // Each drawing fits the terminal, so that it never wraps; a long name
   // keeps its end.
   EXPECT_NE(R.Err.find("zzz.txt\x1b[K"), std::string::npos) << R.Err;

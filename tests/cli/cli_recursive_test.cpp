@@ -84,6 +84,10 @@ TEST_F(CliRecursiveTest, CopiesATreeAsCpDoes) {
   EXPECT_EQ(Files.count("only/inner/i.txt"), 1u);
   EXPECT_EQ(Files.count("empty"), 1u);
   EXPECT_EQ(Files.count("one/two/.2h") + Files.count(".hid") + Files.count(".dot"), 0u);
+  // A source whose files are all in sub-directories is walked all the same.
+  const TProcessResult Inner = Run({"-r", "-q", "-d", "tree/only", "inner/"});
+  EXPECT_EQ(Inner.Status, 0) << Inner.Err;
+  EXPECT_EQ(ReadFile(Dir / "inner/inner/i.txt"), "inner\n");
 }
 
 TEST_F(CliRecursiveTest, LinksAndLoops) {
