@@ -50,8 +50,13 @@ int32_t DescendMask(const TSrcFileTypes& Filter) {
 
 class TPlanner {
  public:
-  TPlanner(const TQuindle& Settings, const TCliOptions& Options, TPlan& Plan)
-      : FSettings(Settings), FOptions(Options), FPlan(Plan), FFilter(*Settings.SrcFileTypes()) {}
+  TPlanner(const TQuindle& Settings, const TCliOptions& Options, TPlan& Plan, bool Detailed)
+      : FSettings(Settings),
+        FOptions(Options),
+        FPlan(Plan),
+        FFilter(*Settings.SrcFileTypes()),
+        // The refusal needs the files selected for a target file.
+        FDetailed(Detailed || !TargetIsDirectory(Settings.TargetFilename())) {}
 
   void Build();
 
@@ -62,6 +67,7 @@ class TPlanner {
   void PlanFile(size_t Level, const std::string& Source, const std::string& Target, int64_t Size);
   void Descend(const std::string& Entry, const std::string& TargetDir);
   bool SelectsSomething(const std::string& Entry) const;
+  std::vector<std::string> SubDirectories(const std::string& Spec) const;
   void Problem(size_t Level, std::string Text) {
     TStep S;
     S.Problem = std::move(Text);
@@ -83,6 +89,7 @@ class TPlanner {
   const TCliOptions& FOptions;
   TPlan& FPlan;
   const TSrcFileTypes& FFilter;
+  const bool FDetailed;
   // The run ended early (a missing source, an empty entry or target, a
   // missing target directory): nothing after it is done.
   bool FStopped = false;
@@ -163,6 +170,10 @@ void TPlanner::PlanLevel(size_t Index) {
     }
   }
   if (!L.Run) return;
+  if (!FDetailed) {
+    if (!L.SourceDir.empty()) L.Run = SelectsSomething(L.SourceDir);
+    return;
+  }
   const size_t StepsBefore = FPlan.Steps.size();
   const size_t Count = L.Sources.size();
   for (size_t I = Count > 0 ? Count : 1; I >= 1 && !FStopped; --I)
@@ -256,11 +267,7 @@ void TPlanner::PlanFile(size_t Level, const std::string& Source, const std::stri
 void TPlanner::Descend(const std::string& Entry, const std::string& TargetDir) {
   const std::string Spec = detail::NormaliseSpec(Entry);
   const std::string Dir = rtl::ExtractFilePath(Spec);
-  std::vector<std::string> Names;
-  for (TSearch S(Spec, DescendMask(FFilter)); S.Found(); S.Next())
-    if ((S.Rec().Attr & rtl::faDirectory) != 0 && S.Rec().Name != "." && S.Rec().Name != "..")
-      Names.push_back(S.Rec().Name);
-  for (const std::string& Name : Names) {
+  for (const std::string& Name : SubDirectories(Spec)) {
     if (FStopped) return;
     const std::string Source = Dir + Name;
     std::error_code Ec;
@@ -292,6 +299,33 @@ void TPlanner::Descend(const std::string& Entry, const std::string& TargetDir) {
   }
 }
 
+// The names of the sub-directories Spec matches that a walk descends into,
+// in byte order. A whole directory ("dir/*.*") is read without looking at
+// every file's attributes: only its directories are looked up.
+std::vector<std::string> TPlanner::SubDirectories(const std::string& Spec) const {
+  std::vector<std::string> Names;
+  const int32_t Mask = DescendMask(FFilter);
+  const std::string Dir = rtl::ExtractFilePath(Spec);
+  if (rtl::ExtractFileName(Spec) != "*.*") {
+    for (TSearch S(Spec, Mask); S.Found(); S.Next())
+      if ((S.Rec().Attr & rtl::faDirectory) != 0 && S.Rec().Name != "." && S.Rec().Name != "..")
+        Names.push_back(S.Rec().Name);
+    return Names;
+  }
+  std::error_code Ec;
+  for (fs::directory_iterator It(Dir.empty() ? "." : Dir, Ec), End; !Ec && It != End;
+       It.increment(Ec)) {
+    std::error_code TypeEc;
+    if (!It->is_directory(TypeEc)) continue;
+    const std::string Name = It->path().filename().string();
+    const int32_t Attr = rtl::FileGetAttr(Dir + Name);
+    if (Attr < 0 || (Attr & ~Mask) != 0) continue;
+    Names.push_back(Name);
+  }
+  std::sort(Names.begin(), Names.end());
+  return Names;
+}
+
 }  // namespace
 
 const char* StepName(TStepKind Kind) {
@@ -320,9 +354,9 @@ bool TargetIsDirectory(const std::string& Target) {
   return !Target.empty() && (rtl::IsPathDelimiter(Target.back()) || rtl::DirectoryExists(Target));
 }
 
-TPlan MakePlan(const TQuindle& Settings, const TCliOptions& Options) {
+TPlan MakePlan(const TQuindle& Settings, const TCliOptions& Options, bool Detailed) {
   TPlan Plan;
-  TPlanner(Settings, Options, Plan).Build();
+  TPlanner(Settings, Options, Plan, Detailed).Build();
   return Plan;
 }
 

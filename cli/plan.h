@@ -58,7 +58,10 @@ struct TPlan {
 
 // The plan for the component's sources, target and filter as Settings holds
 // them, and the options that steer the walk (-r, -L, -d, -n, the method).
-TPlan MakePlan(const TQuindle& Settings, const TCliOptions& Options);
+// Without Detailed only the runs of the walk are worked out (and the
+// refusal): no step, no total, so that a run nobody watches does not read
+// every file's attributes once more before the component does.
+TPlan MakePlan(const TQuindle& Settings, const TCliOptions& Options, bool Detailed = true);
 
 // True when Target names a directory: it ends in a separator or exists as one.
 bool TargetIsDirectory(const std::string& Target);

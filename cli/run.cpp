@@ -464,7 +464,10 @@ int RunCommand(const TCliOptions& O) {
     return kExitOk;
   }
   if (!O.List && !O.SaveFormFile.empty() && O.Operands.size() < 2) return kExitOk;
-  const TPlan Plan = MakePlan(Quindle, O);
+  // The steps are printed by a dry run and sized by the bar; otherwise only
+  // the walk and the refusal are needed.
+  const bool Bar = rtl::IsTerminal(rtl::TStdStream::Error) && !O.Quiet && !O.Trace && !O.Gui;
+  const TPlan Plan = MakePlan(Quindle, O, O.DryRun || O.List || Bar);
   if (O.List) return PrintWalkListing(Quindle, Plan);
   if (!Plan.Refusal.empty()) {
     std::cerr << "quindle: " << Plan.Refusal << '\n';
