@@ -4,8 +4,9 @@
 # same as `quindle --help` (tests/cli/options_test.sh compares them).
 
 _quindle_options='-m --method -a --attributes -V --validate -n --no-overwrite
-  -d --create-dir -i --interactive --gui --form --save-form --list --trace
-  -q --quiet --about --help --version'
+  -d --create-dir -r --recursive -L --dereference -i --interactive --gui
+  --form --save-form --list --dry-run --trace -q --quiet --about -h --help
+  --version'
 
 # File names starting with $cur.
 _quindle_files() {

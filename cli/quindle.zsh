@@ -21,15 +21,18 @@ _arguments -s -S \
   '(-a --attributes)'{-a+,--attributes=}'[which files a source selects]:attributes:_quindle_attributes' \
   '(-V --validate)'{-V,--validate}'[compare the CRC-32 of every copy with its source]' \
   '(-n --no-overwrite)'{-n,--no-overwrite}'[leave existing target files alone]' \
-  '(-d --create-dir)'{-d,--create-dir}'[create a missing target directory]' \
+  '(-d --create-dir)'{-d,--create-dir}'[create a missing target directory and its parents]' \
+  '(-r --recursive)'{-r,--recursive}'[copy sub-directories and their contents too]' \
+  '(-L --dereference)'{-L,--dereference}'[with -r, follow symbolic links to directories]' \
   '(-i --interactive)'{-i,--interactive}'[ask every question (in windows with --gui)]' \
   '--gui[show the run in a progress window]' \
   '--form=[read the settings from a form file first]:form file:_files -g "*.(qfm|lfm|dfm|QFM|LFM|DFM)(-.)"' \
   '--save-form=[write the settings to a form file]:form file:_files' \
   '--list[print the files the sources select, copy nothing]' \
+  '--dry-run[print what the run would do, write nothing]' \
   '--trace[print every event as a JSON line]' \
   '(-q --quiet)'{-q,--quiet}'[print nothing but errors]' \
   '(-m --method -a --attributes -V --validate -n --no-overwrite -d --create-dir -i --interactive --form --save-form --list --trace -q --quiet --help --version *)--about[show the About box]' \
-  '(- *)--help[show the help]' \
+  '(- *)'{-h,--help}'[show the help]' \
   '(- *)--version[show the version]' \
   '*:file:_files'
