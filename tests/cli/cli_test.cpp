@@ -389,6 +389,8 @@ TEST_F(CliTest, OutputThatCannotBeWrittenFails) {
 }
 #endif
 
+#if QUINDLE_TEST_POSIX
+// Names with bytes that are no UTF-8, and a path through a file.
 // The value of the string field Key in one trace line, its escapes undone:
 // \udcXX gives back the byte XX, as a surrogate-escaping reader does.
 std::string TraceField(const std::string& Line, const std::string& Key) {
@@ -451,6 +453,8 @@ TEST_F(CliTest, TraceKeepsNamesAndReasons) {
   EXPECT_EQ(TraceField(Line, "file"), "src/a.txt/x");
   EXPECT_EQ(TraceField(Line, "reason"), "Not a directory");
 }
+
+#endif
 
 TEST_F(CliTest, ShortHelpIsHelp) {
   const TProcessResult Short = Run({"-h"});

@@ -93,6 +93,19 @@ void SetInterruptHandler(TInterruptHandler Handler) {
   SetConsoleCtrlHandler(OnConsoleEvent, Handler != nullptr);
 }
 
+void EndInput() {
+  // The console's handler runs on a thread of its own: a read the main
+  // thread is blocked in is cancelled, and the descriptor now reads NUL, so
+  // that the read made again finds the end.
+  const HANDLE Input = GetStdHandle(STD_INPUT_HANDLE);
+  const int Null = _open("NUL", _O_RDONLY | _O_BINARY);
+  if (Null >= 0) {
+    _dup2(Null, 0);
+    _close(Null);
+  }
+  if (Input != nullptr && Input != INVALID_HANDLE_VALUE) CancelIoEx(Input, nullptr);
+}
+
 int InterruptExitStatus(TInterrupt Why) {
   switch (Why) {
     case TInterrupt::Interrupt:
