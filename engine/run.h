@@ -24,9 +24,6 @@ class TQuindle::TRun final : public detail::TTransferEvents {
   }
 
   void ProgressChange() override { Q.ProgressChange(); }
-  void ByteProgress(const TByteProgress& Progress) override {
-    if (Q.FOnByteProgress) Q.FOnByteProgress(&Q, Progress);
-  }
   void SetAttr(const std::string& FileName, int32_t& Attr, rtl::TDateTime& Date) override {
     Q.DoSetAttr(FileName, Attr, Date);
   }

@@ -29,8 +29,6 @@ enum class TMoveFailure : uint8_t {
 class TTransferEvents {
  public:
   virtual void ProgressChange() = 0;
-  // OnByteProgress, when assigned.
-  virtual void ByteProgress(const TByteProgress& Progress) = 0;
   // OnSetAttr for FileName; the handler may change both cells.
   virtual void SetAttr(const std::string& FileName, int32_t& Attr, rtl::TDateTime& Date) = 0;
   virtual void OpenSrcError(const std::exception& Cause) = 0;
