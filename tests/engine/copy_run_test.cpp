@@ -298,8 +298,9 @@ TEST_F(CopyRun, MatchedDirectoryIsCreatedEmptyAndStampedOnEveryRun) {
   EXPECT_TRUE(std::filesystem::is_empty(Out("sub")));
   EXPECT_FALSE(rtl::FileExists(Out("plain.txt")));
   // Wine keeps no read-only bit on a directory.
-  if (QUINDLE_TEST_POSIX || testing::ArchiveBitCanBeCleared(Dir.path().string()))
+  if (QUINDLE_TEST_POSIX || testing::ArchiveBitCanBeCleared(Dir.path().string())) {
     EXPECT_EQ(rtl::FileGetAttr(Out("sub")), rtl::faDirectory | rtl::faReadOnly);
+  }
 
   // It exists now: reported, and stamped all the same.
   Stamp = rtl::faDirectory;
