@@ -27,8 +27,12 @@ bool StreamCopy(const TTransferFile& File) {
         uint64_t Done = 0;
         for (;;) {
           const int64_t Got = Target.CopyChunk(Source, kChunk);
-          Done += static_cast<uint64_t>(Got);
-          File.Chunk(TByteProgress::TPhase::Transfer, Done, Total);
+          // The end of the data, found by a chunk that moved nothing, is no
+          // progress to report.
+          if (Got > 0) {
+            Done += static_cast<uint64_t>(Got);
+            File.Chunk(TByteProgress::TPhase::Transfer, Done, Total);
+          }
           if (Got < kChunk) break;
         }
         if (File.Progress.SingleEntry()) File.Progress.Set(100);
