@@ -230,6 +230,11 @@ TCommand RunTraced(std::vector<std::string> Args) {
 // The command's exit status and the files, with the system's calls failing
 // for real (strace -e inject), for a move across file systems.
 TEST_F(FaultTable, CommandExitsWithOneAndKeepsTheSource) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The cases count the command's system calls (when=1), which the sanitizers'
+  // run time changes, and LeakSanitizer stops with an error under ptrace.
+  GTEST_SKIP() << "not in a sanitizer build";
+#endif
   if (::access("/usr/bin/strace", X_OK) != 0) GTEST_SKIP() << "no strace";
   const std::string Other = OtherFolder();
   if (Other.empty()) GTEST_SKIP() << "/dev/shm is on the same file system";
