@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
   // The arguments in UTF-8 (on Windows argv holds them in the code page).
   std::vector<std::string> Args = rtl::CommandLineArguments(argc, argv);
   std::vector<char*> Argv;
+  Argv.reserve(Args.size() + 1);
   for (std::string& Arg : Args) Argv.push_back(Arg.data());
   Argv.push_back(nullptr);
   TCliOptions Options;

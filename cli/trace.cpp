@@ -77,7 +77,7 @@ std::string JsonEscape(const std::string& S) {
 }
 
 void TTraceWriter::Line(const std::string& Name, const std::vector<TField>& Fields) {
-  std::string L = "{\"event\":\"" + JsonEscape(Name) + '"';
+  std::string L = R"({"event":")" + JsonEscape(Name) + '"';
   for (const TField& F : Fields) {
     L += ",\"";
     L += F.Key;

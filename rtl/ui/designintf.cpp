@@ -36,6 +36,7 @@ std::vector<std::unique_ptr<TPropertyEditor>> MakeEditors(const std::vector<TObj
 
 void TPropertyEditor::SetTarget(std::vector<TObject*> Components, const TPropInfo* Prop) {
   std::vector<const TPropInfo*> Props;
+  Props.reserve(Components.size());
   for (TObject* C : Components)
     Props.push_back(Props.empty() ? Prop : FindPropInfo(C->ClassInfo(), Prop->Name));
   SetTarget(std::move(Components), std::move(Props));
