@@ -67,6 +67,14 @@ std::string OptionError(int Code, int argc, char** argv) {
     if (Code == ':') return "option '" + Short + "' requires an argument";
     return "unknown option '" + Short + "'";
   }
+  // The option the name stands for: the one it spells out, or the only one
+  // it abbreviates. Whether it takes an argument comes from the table, as
+  // getopt_long implementations differ in the code they give for "--help=x".
+  const option* Meant = Candidates.size() == 1 ? Candidates.front() : nullptr;
+  for (const option* O : Candidates)
+    if (Typed.compare(2, std::string::npos, O->name) == 0) Meant = O;
+  if (Meant != nullptr && Meant->has_arg == no_argument && Element.find('=') != std::string::npos)
+    return "option '" + Typed + "' doesn't allow an argument";
   if (Code == ':') return "option '" + Typed + "' requires an argument";
   if (optopt != 0) return "option '" + Typed + "' doesn't allow an argument";
   if (Candidates.size() > 1) {
