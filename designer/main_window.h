@@ -7,8 +7,8 @@
 #include <string>
 
 #include "designer/design_form.h"
-#include "designer/inspector_model.h"
 #include "designer/package_host.h"
+#include "designer/property_rows.h"
 
 class QListWidget;
 class QTabWidget;

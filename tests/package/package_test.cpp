@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <map>
 
-#include "designer/inspector_model.h"
 #include "designer/package_host.h"
+#include "designer/property_rows.h"
 #include "rtl/core/packages.h"
 #include "rtl/ui/designintf.h"
 #include "rtl/ui/modules.h"

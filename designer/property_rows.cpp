@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "designer/inspector_model.h"
+#include "designer/property_rows.h"
 
 #include <algorithm>
 
