@@ -42,9 +42,12 @@ int32_t Percent(int64_t Part, int64_t Whole) {
 
 bool BlockCopy(const TTransferFile& File, TCopyExtras* Extras) {
   return GuardedCopy(
-      File, [&] { return TTransferBlockFile(File.SrcFileName, 1, TTransferBlockFile::Existing); },
+      File,
+      [&] {
+        return TTransferBlockFile(File.SrcFileName, File.SrcDir, 1, TTransferBlockFile::Existing);
+      },
       [&](const TTargetCreation& How) {
-        return TTransferBlockFile(File.TgtFileName, 1, How.Mode, How.Permissions);
+        return TTransferBlockFile(File.TgtFileName, File.TgtDir, 1, How.Mode, How.Permissions);
       },
       [&](TTransferBlockFile& Source, TTransferBlockFile& Target, TTargetStamp& Stamp) {
         const bool SingleEntry = File.Progress.SingleEntry();

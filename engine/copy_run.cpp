@@ -115,6 +115,7 @@ void TQuindle::CopyFiles() {
   FProgress = 0;
   TRun Run(*this);
   if (ClassifyTarget(Run)) {
+    if (Run.TargetIsDir) Run.TargetDir.Open(rtl::ExtractFilePath(FTargetFilename));
     Run.NewTargetsPlain = rtl::NewFilesFollowUmask(rtl::ExtractFilePath(FTargetFilename));
     const int Count = FSourceFilenames->Count();
     for (int Entry = Count > 0 ? Count : 1; Entry >= 1 && !Aborted(); --Entry) {
@@ -168,6 +169,11 @@ bool TQuindle::ProcessEntry(TRun& Run) {
   }
   const int32_t Mask = detail::AttrMask(*FSrcFileTypes);
   if (detail::SelectsNothing(Mask, *FSrcFileTypes)) return true;
+  const std::string SourcePath = rtl::ExtractFilePath(FSrcSpec);
+  if (!Run.SourceDir.IsOpen() || Run.SourceDir.Path() != SourcePath) {
+    // A directory that cannot be opened is searched and read by path.
+    if (Run.SourceDir.Open(SourcePath)) Run.SourceDir.Close();
+  }
   if (rtl::FindFirst(FSrcSpec, Mask, FSrcSearch) != 0) {
     SrcFileNotExist();
     return false;
@@ -196,7 +202,8 @@ void TQuindle::HandleMatch(TRun& Run, int32_t Mask) {
     return;
   }
   FTgtFileName = TargetNameFor(MatchName, Run.TargetIsDir);
-  if (rtl::FileExists(FTgtFileName)) {
+  rtl::TFileInfo Existing;
+  if (!Run.TargetDir.Lookup(FTgtFileName, Existing) && Existing.Kind != rtl::TFileKind::Directory) {
     // Copying a file onto itself under another name would truncate it first:
     // refuse it like an entry spelled as the target.
     if (rtl::SameFile(FSrcFileName, FTgtFileName)) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The LZ expansion: the LZ library expands the whole source into the target,
 // telling how far it has read after each block.
+#include <algorithm>
+
 #include "engine/transfer.h"
 #include "rtl/files/lz/lz.h"
 
@@ -17,17 +19,18 @@ bool LZExpandCopy(const TTransferFile& File) {
   return GuardedCopy(
       File,
       [&] {
-        return TTransferBlockFile(File.SrcFileName, kLZRecSize, TTransferBlockFile::Existing);
+        return TTransferBlockFile(File.SrcFileName, File.SrcDir, kLZRecSize,
+                                  TTransferBlockFile::Existing);
       },
       [&](const TTargetCreation& How) {
-        return TTransferBlockFile(File.TgtFileName, kLZRecSize, How.Mode, How.Permissions);
+        return TTransferBlockFile(File.TgtFileName, File.TgtDir, kLZRecSize, How.Mode,
+                                  How.Permissions);
       },
       [&](TTransferBlockFile& Source, TTransferBlockFile& Target, TTargetStamp& Stamp) {
         File.Progress.FileStep();
         File.Progress.Changed();
-        rtl::TFileInfo Info;
         const uint64_t Total =
-            rtl::GetFileInfo(Source.Handle(), Info) ? 0 : static_cast<uint64_t>(Info.Size);
+            static_cast<uint64_t>(std::max<int64_t>(Source.OpenedInfo().Size, 0));
         // Raises TTransferAborted through the library when the run is to stop.
         const auto Progress = [&](int64_t Read) {
           File.Chunk(TByteProgress::TPhase::Transfer, static_cast<uint64_t>(Read), Total);

@@ -19,8 +19,9 @@ class TQuindle::TRun final : public detail::TTransferEvents {
 
   // The current file, as the run filled the component's fields for it.
   detail::TTransferFile CurrentFile() {
-    return {Q.FSrcFileName, Q.FTgtFileName,  Q.FSrcAttr,           Q.FSrcDate, Q.FSrcSearch.Time,
-            Q.FSrcSize,     NewTargetsPlain, !Q.FOverwriteIfExist, Progress,   *this};
+    return {Q.FSrcFileName,    Q.FTgtFileName, Q.FSrcAttr,      Q.FSrcDate,
+            Q.FSrcSearch.Time, Q.FSrcSize,     NewTargetsPlain, !Q.FOverwriteIfExist,
+            Progress,          *this,          &SourceDir,      &TargetDir};
   }
 
   void ProgressChange() override { Q.ProgressChange(); }
@@ -50,6 +51,12 @@ class TQuindle::TRun final : public detail::TTransferEvents {
 
   // Set by the target classification.
   bool TargetIsDir = false;
+  // The target directory, open for the whole run, and the directory of the
+  // entries being searched, open while consecutive entries lie in it: files
+  // are opened, created and looked up relative to them. Names that do not
+  // lie directly in them (a handler changed a property) go by their path.
+  rtl::TDirectory TargetDir;
+  rtl::TDirectory SourceDir;
   // New files in the target's directory get the permissions asked for less
   // the umask (no default access control list there).
   bool NewTargetsPlain = false;

@@ -14,9 +14,9 @@ constexpr int64_t kChunk = int64_t{1} << 20;
 
 bool StreamCopy(const TTransferFile& File) {
   return GuardedCopy(
-      File, [&] { return rtl::TFileStream(File.SrcFileName, rtl::fmOpenRead); },
+      File, [&] { return rtl::TFileStream(File.SrcFileName, rtl::fmOpenRead, File.SrcDir); },
       [&](const TTargetCreation& How) {
-        return rtl::TFileStream(File.TgtFileName, How.Mode, How.Permissions);
+        return rtl::TFileStream(File.TgtFileName, How.Mode, How.Permissions, File.TgtDir);
       },
       [&](rtl::TFileStream& Source, rtl::TFileStream& Target, TTargetStamp& Stamp) {
         File.Progress.FileStep();

@@ -31,10 +31,8 @@ void TTransferFile::Chunk(TByteProgress::TPhase Phase, uint64_t Done, uint64_t T
   if (!Events.ByteProgress(P)) throw TTransferAborted();
 }
 
-uint32_t NewTargetPermissions(rtl::THandle Source) {
-  rtl::TFileInfo Info;
-  if (rtl::GetFileInfo(Source, Info)) return 0666;
-  return (Info.Permissions & 0777) | 0200;
+uint32_t NewTargetPermissions(const rtl::TFileInfo& Source) {
+  return (Source.Permissions & 0777) | 0200;
 }
 
 void TTargetStamp::CallSetAttr() {
@@ -70,17 +68,19 @@ void TTargetStamp::ApplyAttr(bool NewFile) const {
     rtl::FileSetAttr(FFile.TgtFileName, FAttr);
 }
 
-TTransferBlockFile::TTransferBlockFile(const std::string& FileName, int64_t RecSize, TOpen How) {
-  AssignFile(FileName);
+TTransferBlockFile::TTransferBlockFile(const std::string& FileName, const rtl::TDirectory* In,
+                                       int64_t RecSize, TOpen How) {
+  AssignFile(FileName, In);
   if (How == Create)
     RewritFile(RecSize);
   else
     ResetFile(RecSize);
 }
 
-TTransferBlockFile::TTransferBlockFile(const std::string& FileName, int64_t RecSize,
-                                       rtl::TCreateMode How, uint32_t Permissions) {
-  AssignFile(FileName);
+TTransferBlockFile::TTransferBlockFile(const std::string& FileName, const rtl::TDirectory* In,
+                                       int64_t RecSize, rtl::TCreateMode How,
+                                       uint32_t Permissions) {
+  AssignFile(FileName, In);
   RewritFile(RecSize, How, Permissions);
 }
 

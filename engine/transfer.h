@@ -91,6 +91,10 @@ struct TTransferFile {
   bool Exclusive;
   TProgressSink& Progress;
   TTransferEvents& Events;
+  // The open directories the source and the target lie in, when the run has
+  // them: the names are then resolved relative to them.
+  const rtl::TDirectory* SrcDir = nullptr;
+  const rtl::TDirectory* TgtDir = nullptr;
 
   // After each chunk of Done bytes in all (of Total, 0 when unknown):
   // OnByteProgress, then raises TTransferAborted when the run is to stop.
@@ -116,8 +120,7 @@ struct TCopyExtras {
 // The permissions a new target is created with: the source's read, write and
 // execute bits (never set-user-ID, set-group-ID or sticky), with the owner's
 // write bit, which the read-only attribute then takes away where it is set.
-// 0666 when the source's are unknown.
-uint32_t NewTargetPermissions(rtl::THandle Source);
+uint32_t NewTargetPermissions(const rtl::TFileInfo& Source);
 
 // The date and attributes a target is stamped with: the source's, unless
 // OnSetAttr changes them. The attribute cell holds the source's byte from the
@@ -161,10 +164,11 @@ class TTargetStamp {
 class TTransferBlockFile : public rtl::TBlockFile {
  public:
   enum TOpen { Existing, Create };
-  TTransferBlockFile(const std::string& FileName, int64_t RecSize, TOpen How);
+  TTransferBlockFile(const std::string& FileName, const rtl::TDirectory* In, int64_t RecSize,
+                     TOpen How);
   // The target, created as How says with Permissions for a new file.
-  TTransferBlockFile(const std::string& FileName, int64_t RecSize, rtl::TCreateMode How,
-                     uint32_t Permissions);
+  TTransferBlockFile(const std::string& FileName, const rtl::TDirectory* In, int64_t RecSize,
+                     rtl::TCreateMode How, uint32_t Permissions);
 };
 
 // How a transfer creates its target.
@@ -196,14 +200,16 @@ bool GuardedCopy(const TTransferFile& File, OpenFn Open, CreateFn Create, CopyFn
     auto Source = Open();
     const TTargetCreation How{
         File.Exclusive ? rtl::TCreateMode::Exclusive : rtl::TCreateMode::CreateOrTruncate,
-        NewTargetPermissions(Source.Handle())};
+        NewTargetPermissions(Source.OpenedInfo())};
     bool Creating = true;
     try {
       auto Target = Create(How);
       Creating = false;
+      // A file the create made is a regular one; one it truncated may be a
+      // device or a FIFO.
       rtl::TFileInfo Info;
-      const bool Regular =
-          !rtl::GetFileInfo(Target.Handle(), Info) && Info.Kind == rtl::TFileKind::Regular;
+      const bool Regular = Target.Created() || (!rtl::GetFileInfo(Target.Handle(), Info) &&
+                                                Info.Kind == rtl::TFileKind::Regular);
       if (Extras != nullptr) Extras->TargetRegular = Regular;
       TTargetStamp Stamp(File);
       Stamp.SetTargetRegular(Regular);

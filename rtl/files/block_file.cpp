@@ -9,8 +9,9 @@ TBlockFile::~TBlockFile() {
   CloseFile();
 }
 
-void TBlockFile::AssignFile(const std::string& FileName) {
+void TBlockFile::AssignFile(const std::string& FileName, const TDirectory* In) {
   FFileName = FileName;
+  FIn = In;
 }
 
 void TBlockFile::Fail(const char* What, const std::error_code& Error) const {
@@ -22,10 +23,17 @@ void TBlockFile::Open(bool Create, int64_t RecSize, const char* What, TCreateMod
   CloseFile();
   if (RecSize <= 0) Fail(What, std::make_error_code(std::errc::invalid_argument));
   FCreated = false;
+  FOpened = TFileInfo();
   // Read-only: nothing a block file is opened for here writes its source.
-  const std::error_code E = Create ? CreateFile(FFileName, How, FHandle, &FCreated, Permissions)
-                                   : OpenFile(FFileName, TAccess::Read, FHandle);
+  std::error_code E;
+  if (Create)
+    E = FIn != nullptr ? FIn->CreateFile(FFileName, How, FHandle, &FCreated, Permissions)
+                       : CreateFile(FFileName, How, FHandle, &FCreated, Permissions);
+  else
+    E = FIn != nullptr ? FIn->OpenFile(FFileName, TAccess::Read, FHandle, &FOpened)
+                       : OpenFile(FFileName, TAccess::Read, FHandle, &FOpened);
   if (E) Fail(What, E);
+  if (FCreated) FOpened.Kind = TFileKind::Regular;
   FRecSize = RecSize;
 }
 

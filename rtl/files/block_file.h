@@ -23,8 +23,9 @@ class QUINDLE_RTL_FILES_EXPORT TBlockFile : public TObject {
   ~TBlockFile() override;
   std::string ClassName() const override { return "TBlockFile"; }
 
-  // Names the file for the next ResetFile or RewritFile.
-  void AssignFile(const std::string& FileName);
+  // Names the file for the next ResetFile or RewritFile; In, when given, is
+  // the open directory it lies in, which must outlive the block file.
+  void AssignFile(const std::string& FileName, const TDirectory* In = nullptr);
   // Opens the existing file, read-only, positioned at its start. A file that
   // is open already is closed first. A directory is refused (EISDIR).
   void ResetFile(int64_t RecSize = 128);
@@ -56,6 +57,9 @@ class QUINDLE_RTL_FILES_EXPORT TBlockFile : public TObject {
   // that existed.
   bool Created() const { return FCreated; }
   const std::string& FileName() const { return FFileName; }
+  // What the system said of the file when ResetFile opened it (after
+  // RewritFile: nothing, except that a new file is a regular one).
+  const TFileInfo& OpenedInfo() const { return FOpened; }
   int64_t RecSize() const { return FRecSize; }
 
  private:
@@ -66,7 +70,9 @@ class QUINDLE_RTL_FILES_EXPORT TBlockFile : public TObject {
   [[noreturn]] void Fail(const char* What, const std::error_code& Error) const;
 
   std::string FFileName;
+  const TDirectory* FIn = nullptr;
   TFileHandle FHandle;
+  TFileInfo FOpened;
   int64_t FRecSize = 128;
   bool FCreated = false;
 };

@@ -143,31 +143,40 @@ enum TSeekOrigin : uint8_t { soBeginning, soCurrent, soEnd };
 QUINDLE_RTL_FILES_EXPORT int64_t SeekHandle(THandle Handle, int64_t Offset, TSeekOrigin Origin,
                                             std::error_code& Error);
 
-// An open directory, to look names up and to open and create files inside
-// it without resolving its own path again for each of them. Name arguments
-// of its members are single names (no separator); other names, and a
-// directory that is not open, fall back to the path they give.
+// An open directory, through which the files that lie directly in it are
+// looked up, opened and created without resolving the directory's own path
+// again for each of them. Members take full names as the caller holds them
+// ("dst/a.txt"): a name whose directory part is the path the directory was
+// opened with, spelled the same way, is resolved relative to the open handle;
+// any other name, and every name while the directory is not open, is used as
+// given. The handle keeps meaning the directory that was opened, even when
+// its path is renamed meanwhile.
 class QUINDLE_RTL_FILES_EXPORT TDirectory {
  public:
   TDirectory() = default;
   TDirectory(TDirectory&&) noexcept = default;
   TDirectory& operator=(TDirectory&&) noexcept = default;
 
-  // Opens the directory Path ("" is the current one). On failure the object
-  // stays closed and every call resolves full names as given.
+  // Opens the directory Path ("" is the current one; a trailing separator is
+  // allowed). On failure the object stays closed.
   std::error_code Open(const std::string& Path);
+  void Close() noexcept;
   bool IsOpen() const noexcept { return FHandle.IsOpen(); }
+  // The path as opened, with a trailing separator unless it is "".
   const std::string& Path() const noexcept { return FPath; }
 
-  // What the entry Name is, symbolic links followed.
-  std::error_code Lookup(const std::string& Name, TFileInfo& Info) const;
-  std::error_code OpenFile(const std::string& Name, TAccess Access, TFileHandle& Out,
+  // What FileName is, symbolic links followed.
+  std::error_code Lookup(const std::string& FileName, TFileInfo& Info) const;
+  // OpenFile and CreateFile of this interface for FileName.
+  std::error_code OpenFile(const std::string& FileName, TAccess Access, TFileHandle& Out,
                            TFileInfo* Info = nullptr) const;
-  std::error_code CreateFile(const std::string& Name, TCreateMode Mode, TFileHandle& Out,
+  std::error_code CreateFile(const std::string& FileName, TCreateMode Mode, TFileHandle& Out,
                              bool* Created = nullptr, uint32_t Permissions = 0666) const;
 
  private:
-  std::string Join(const std::string& Name) const;
+  // The name relative to the open handle, or nullptr when FileName is not
+  // directly in the directory (or the directory is not open).
+  const char* Inside(const std::string& FileName) const;
   TFileHandle FHandle;
   std::string FPath;
 };

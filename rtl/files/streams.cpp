@@ -57,10 +57,10 @@ void CopyByReadWrite(TFileStream& Source, TFileStream& Dest, int64_t Count, size
 
 }  // namespace detail
 
-TFileStream::TFileStream(const std::string& FileName, uint32_t Mode) : FFileName(FileName) {
+TFileStream::TFileStream(const std::string& FileName, uint32_t Mode, const TDirectory* In)
+    : FFileName(FileName) {
   if ((Mode & fmCreate) == fmCreate) {
-    if (std::error_code E = CreateFile(FileName, TCreateMode::CreateOrTruncate, FHandle, &FCreated))
-      throw EFCreateError(StreamText("Cannot create file", FileName, E), E, FileName);
+    Create(TCreateMode::CreateOrTruncate, 0666, In);
     return;
   }
   bool Valid;
@@ -68,16 +68,23 @@ TFileStream::TFileStream(const std::string& FileName, uint32_t Mode) : FFileName
   const std::error_code Invalid = std::make_error_code(std::errc::invalid_argument);
   if (!Valid)
     throw EFOpenError(StreamText("Cannot open file", FileName, Invalid), Invalid, FileName);
-  TFileInfo Info;
-  if (std::error_code E = OpenFile(FileName, Access, FHandle, &Info))
-    throw EFOpenError(StreamText("Cannot open file", FileName, E), E, FileName);
-  FOpenedSize = Info.Size;
+  const std::error_code E = In != nullptr ? In->OpenFile(FileName, Access, FHandle, &FOpened)
+                                          : OpenFile(FileName, Access, FHandle, &FOpened);
+  if (E) throw EFOpenError(StreamText("Cannot open file", FileName, E), E, FileName);
 }
 
-TFileStream::TFileStream(const std::string& FileName, TCreateMode How, uint32_t Permissions)
+TFileStream::TFileStream(const std::string& FileName, TCreateMode How, uint32_t Permissions,
+                         const TDirectory* In)
     : FFileName(FileName) {
-  if (std::error_code E = CreateFile(FileName, How, FHandle, &FCreated, Permissions))
-    throw EFCreateError(StreamText("Cannot create file", FileName, E), E, FileName);
+  Create(How, Permissions, In);
+}
+
+void TFileStream::Create(TCreateMode How, uint32_t Permissions, const TDirectory* In) {
+  const std::error_code E = In != nullptr
+                                ? In->CreateFile(FFileName, How, FHandle, &FCreated, Permissions)
+                                : CreateFile(FFileName, How, FHandle, &FCreated, Permissions);
+  if (E) throw EFCreateError(StreamText("Cannot create file", FFileName, E), E, FFileName);
+  if (FCreated) FOpened.Kind = TFileKind::Regular;
 }
 
 TFileStream::~TFileStream() = default;

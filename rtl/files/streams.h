@@ -25,11 +25,13 @@ namespace rtl {
 // close; Close() reports it.
 class QUINDLE_RTL_FILES_EXPORT TFileStream : public TObject {
  public:
-  TFileStream(const std::string& FileName, uint32_t Mode);
+  // In, when given, is the open directory FileName lies in.
+  TFileStream(const std::string& FileName, uint32_t Mode, const TDirectory* In = nullptr);
   // Creates the file for writing as How says, a new one with Permissions less
   // the umask; raises EFCreateError as fmCreate does (an existing name under
   // TCreateMode::Exclusive with the code file_exists).
-  TFileStream(const std::string& FileName, TCreateMode How, uint32_t Permissions);
+  TFileStream(const std::string& FileName, TCreateMode How, uint32_t Permissions,
+              const TDirectory* In = nullptr);
   ~TFileStream() override;
   std::string ClassName() const override { return "TFileStream"; }
 
@@ -45,7 +47,10 @@ class QUINDLE_RTL_FILES_EXPORT TFileStream : public TObject {
   int64_t GetSize() const;
   // The size the file had when it was opened, without asking the system
   // again; -1 for a stream of fmCreate.
-  int64_t OpenedSize() const { return FOpenedSize; }
+  int64_t OpenedSize() const { return FOpened.Size; }
+  // What the system said of the file when this stream opened it (for
+  // fmCreate: nothing, except that a new file is a regular one).
+  const TFileInfo& OpenedInfo() const { return FOpened; }
   // True when this stream's fmCreate made a new file, rather than truncating
   // one that existed.
   bool Created() const { return FCreated; }
@@ -75,9 +80,11 @@ class QUINDLE_RTL_FILES_EXPORT TFileStream : public TObject {
   int64_t CopyChunk(TFileStream& Source, int64_t Count);
 
  private:
+  void Create(TCreateMode How, uint32_t Permissions, const TDirectory* In);
+
   std::string FFileName;
   TFileHandle FHandle;
-  int64_t FOpenedSize = -1;
+  TFileInfo FOpened{TFileKind::Other, -1, {}, 0};
   bool FCreated = false;
 };
 

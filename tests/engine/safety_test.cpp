@@ -470,5 +470,34 @@ TEST_F(Safety, ByteProgressCountsEachPhaseUpToTheSize) {
   }
 }
 
+// The run writes into the target directory it checked: one swapped for a
+// link to somewhere else half-way through the run does not redirect the
+// remaining files.
+TEST_F(Safety, TargetDirectorySwappedMidRunIsNotFollowed) {
+  fs::create_directories(Dir.path() / "src");
+  fs::create_directories(Dir.path() / "dst");
+  fs::create_directories(Dir.path() / "elsewhere");
+  for (const char* Name : {"a", "b", "c"}) WriteFile(Dir / (std::string("src/") + Name), Name);
+  bool Swapped = false;
+  Rec.On("OnAfterCopyFile", [&] {
+    if (Swapped) return;
+    Swapped = true;
+    fs::rename(Dir.path() / "dst", Dir.path() / "checked");
+    fs::create_directory_symlink(Dir.path() / "elsewhere", Dir.path() / "dst");
+  });
+  for (TCopyType Type : {ctStream, ctBlock, ctLZCopy}) {
+    SCOPED_TRACE(Type);
+    Run(Type, Dir / "src/*", Dir / "dst/");
+    EXPECT_TRUE(Swapped);
+    for (const char* Name : {"a", "b", "c"})
+      EXPECT_EQ(ReadFile(Dir / (std::string("checked/") + Name)), Name);
+    EXPECT_TRUE(fs::is_empty(Dir.path() / "elsewhere"));
+    fs::remove(Dir.path() / "dst");
+    fs::remove_all(Dir.path() / "checked");
+    fs::create_directories(Dir.path() / "dst");
+    Swapped = false;
+  }
+}
+
 }  // namespace
 }  // namespace quindle

@@ -20,10 +20,21 @@ namespace rtl {
 namespace detail {
 
 struct FindState {
+  FindState() = default;
+  FindState(const FindState&) = delete;
+  FindState& operator=(const FindState&) = delete;
+  ~FindState() {
+    if (Stream != nullptr) closedir(Stream);
+  }
+
   std::string Dir;  // prefix for the names: "" or ending in the separator
   std::vector<std::string> Names;
   size_t Next = 0;
   int32_t Mask = 0;
+  // The directory read, kept open so that its entries are looked up
+  // relative to it rather than by their whole path; none for a search of
+  // one name.
+  DIR* Stream = nullptr;
 };
 
 }  // namespace detail
@@ -80,7 +91,9 @@ int32_t Advance(TSearchRec& F) {
     const std::string Full = S.Dir + Name;
     struct stat St;
     // A dangling link, or an entry removed since the directory was read.
-    if (stat(Full.c_str(), &St) != 0) continue;
+    if (S.Stream != nullptr ? fstatat(dirfd(S.Stream), Name.c_str(), &St, 0) != 0
+                            : stat(Full.c_str(), &St) != 0)
+      continue;
     const int32_t Attr = posix::AttrFromStat(Full, Name, St);
     if ((Attr & ~S.Mask & kSpecialBits) != 0) continue;
     F.Name = Name;
@@ -92,10 +105,11 @@ int32_t Advance(TSearchRec& F) {
   return ENOENT;
 }
 
-int ListDirectory(const std::string& Dir, std::string_view Pattern,
-                  std::vector<std::string>& Names) {
-  DIR* D = opendir(Dir.empty() ? "." : Dir.c_str());
+int ListDirectory(detail::FindState& S, std::string_view Pattern) {
+  DIR* D = opendir(S.Dir.empty() ? "." : S.Dir.c_str());
   if (D == nullptr) return errno;
+  S.Stream = D;
+  std::vector<std::string>& Names = S.Names;
   int Rc = 0;
   for (;;) {
     errno = 0;
@@ -106,7 +120,6 @@ int ListDirectory(const std::string& Dir, std::string_view Pattern,
     }
     if (posix::MatchesPattern(Pattern, E->d_name)) Names.emplace_back(E->d_name);
   }
-  closedir(D);
   std::sort(Names.begin(), Names.end());
   return Rc;
 }
@@ -129,7 +142,7 @@ int32_t FindFirst(const std::string& Path, int32_t Attr, TSearchRec& F) {
   if (Pattern.empty()) return ENOENT;
   if (Pattern.find_first_of("*?") == std::string::npos) {
     State->Names.push_back(Pattern);
-  } else if (const int Rc = ListDirectory(State->Dir, Pattern, State->Names)) {
+  } else if (const int Rc = ListDirectory(*State, Pattern)) {
     return Rc;
   }
   F.ExcludeAttr = ~Attr & kSpecialBits;

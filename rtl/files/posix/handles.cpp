@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "rtl/core/memory.h"
+#include "rtl/files/fileutils.h"
 #include "rtl/files/posix/file_attr.h"
 #include "rtl/files/posix/sys_call.h"
 
@@ -261,6 +262,9 @@ TCopyResult CopyRange(THandle Source, THandle Target, int64_t Count) {
       continue;
     }
     if (N < 0 && errno == EINTR) continue;
+    // Nothing more after data that moved: the source's end. (A file system
+    // that cannot copy in the kernel says 0 before any data, not after.)
+    if (N == 0 && Result.Copied > 0) return Result;
     // Refused (EXDEV, ENOSYS, EINVAL, EOPNOTSUPP, a device or a pipe), failed,
     // or no progress, which is the end of the data for a file but also what
     // some pseudo and network file systems report for data they do hold. The
@@ -296,60 +300,55 @@ int64_t SeekHandle(THandle Handle, int64_t Offset, TSeekOrigin Origin, std::erro
 }
 
 std::error_code TDirectory::Open(const std::string& Path) {
-  FPath = Path;
-  FHandle = TFileHandle();
+  Close();
   const std::string Name = Path.empty() ? std::string(".") : Path;
   if (!posix::UsableName(Name)) return ErrorOf(ENOENT);
-  FHandle = TFileHandle(
+  TFileHandle H(
       RetryOnInterrupt([&] { return ::open(Name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
-  return FHandle.IsOpen() ? std::error_code() : LastError();
+  if (!H.IsOpen()) return LastError();
+  FHandle = std::move(H);
+  FPath = Path.empty() || IsPathDelimiter(Path.back()) ? Path : Path + PathDelim;
+  return {};
 }
 
-std::string TDirectory::Join(const std::string& Name) const {
-  if (FPath.empty() || FPath.back() == PathDelim) return FPath + Name;
-  return FPath + PathDelim + Name;
+void TDirectory::Close() noexcept {
+  FHandle = TFileHandle();
+  FPath.clear();
 }
 
-namespace {
-
-// The directory and name to hand to an *at call: the open directory and the
-// single name when both can be used, otherwise the current directory and the
-// full name.
-struct TAt {
-  int Dir;
-  std::string Name;
-};
-
-bool SingleName(const std::string& Name) {
-  return !Name.empty() && Name != "." && Name != ".." && Name.find(PathDelim) == std::string::npos;
+const char* TDirectory::Inside(const std::string& FileName) const {
+  if (!IsOpen() || FileName.size() <= FPath.size() || FileName.compare(0, FPath.size(), FPath) != 0)
+    return nullptr;
+  const char* Name = FileName.c_str() + FPath.size();
+  const std::string_view Rest(Name);
+  if (Rest == "." || Rest == ".." || Rest.find(PathDelim) != std::string_view::npos) return nullptr;
+  return Name;
 }
 
-}  // namespace
-
-std::error_code TDirectory::Lookup(const std::string& Name, TFileInfo& Info) const {
-  const bool Here = IsOpen() && SingleName(Name);
-  const TAt At{Here ? FHandle.Get() : AT_FDCWD, Here ? Name : Join(Name)};
-  if (!posix::UsableName(At.Name)) return ErrorOf(ENOENT);
+std::error_code TDirectory::Lookup(const std::string& FileName, TFileInfo& Info) const {
+  if (!posix::UsableName(FileName)) return ErrorOf(ENOENT);
+  const char* Name = Inside(FileName);
   struct stat St;
-  if (::fstatat(At.Dir, At.Name.c_str(), &St, 0) != 0) return LastError();
+  if (::fstatat(Name ? FHandle.Get() : AT_FDCWD, Name ? Name : FileName.c_str(), &St, 0) != 0)
+    return LastError();
   FillInfo(St, Info);
   return {};
 }
 
-std::error_code TDirectory::OpenFile(const std::string& Name, TAccess Access, TFileHandle& Out,
+std::error_code TDirectory::OpenFile(const std::string& FileName, TAccess Access, TFileHandle& Out,
                                      TFileInfo* Info) const {
-  const bool Here = IsOpen() && SingleName(Name);
-  const TAt At{Here ? FHandle.Get() : AT_FDCWD, Here ? Name : Join(Name)};
-  if (!posix::UsableName(At.Name)) return ErrorOf(ENOENT);
-  return OpenIn(At.Dir, At.Name.c_str(), Access, Out, Info);
+  if (!posix::UsableName(FileName)) return ErrorOf(ENOENT);
+  const char* Name = Inside(FileName);
+  return OpenIn(Name ? FHandle.Get() : AT_FDCWD, Name ? Name : FileName.c_str(), Access, Out, Info);
 }
 
-std::error_code TDirectory::CreateFile(const std::string& Name, TCreateMode Mode, TFileHandle& Out,
-                                       bool* Created, uint32_t Permissions) const {
-  const bool Here = IsOpen() && SingleName(Name);
-  const TAt At{Here ? FHandle.Get() : AT_FDCWD, Here ? Name : Join(Name)};
-  if (!posix::UsableName(At.Name)) return ErrorOf(ENOENT);
-  return CreateIn(At.Dir, At.Name.c_str(), Mode, Out, Created, Permissions);
+std::error_code TDirectory::CreateFile(const std::string& FileName, TCreateMode Mode,
+                                       TFileHandle& Out, bool* Created,
+                                       uint32_t Permissions) const {
+  if (!posix::UsableName(FileName)) return ErrorOf(ENOENT);
+  const char* Name = Inside(FileName);
+  return CreateIn(Name ? FHandle.Get() : AT_FDCWD, Name ? Name : FileName.c_str(), Mode, Out,
+                  Created, Permissions);
 }
 
 }  // namespace rtl

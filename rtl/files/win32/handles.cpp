@@ -335,8 +335,7 @@ int64_t SeekHandle(THandle Handle, int64_t Offset, TSeekOrigin Origin, std::erro
 }
 
 std::error_code TDirectory::Open(const std::string& Path) {
-  FPath = Path;
-  FHandle = TFileHandle();
+  Close();
   std::wstring Name;
   if (!win32::SystemName(Path.empty() ? std::string(".") : Path, Name)) return ErrorOf(ENOENT);
   // Held open, the directory cannot be removed or renamed while in use.
@@ -347,30 +346,37 @@ std::error_code TDirectory::Open(const std::string& Path) {
   if (std::error_code E = FillInfo(H.Get(), Info)) return E;
   if (Info.Kind != TFileKind::Directory) return ErrorOf(ENOTDIR);
   FHandle = std::move(H);
+  FPath = Path.empty() || IsPathDelimiter(Path.back()) || Path.back() == DriveDelim
+              ? Path
+              : Path + PathDelim;
   return {};
 }
 
-std::string TDirectory::Join(const std::string& Name) const {
-  if (FPath.empty() || IsPathDelimiter(FPath.back()) || FPath.back() == DriveDelim)
-    return FPath + Name;
-  return FPath + PathDelim + Name;
+void TDirectory::Close() noexcept {
+  FHandle = TFileHandle();
+  FPath.clear();
 }
 
 // Windows opens a name relative to a directory only through the native
-// interface; the joined name serves as well, and the open handle keeps the
+// interface; the full name serves as well, and the open handle keeps the
 // directory in place meanwhile.
-std::error_code TDirectory::Lookup(const std::string& Name, TFileInfo& Info) const {
-  return GetFileInfo(Join(Name), Info);
+const char* TDirectory::Inside(const std::string&) const {
+  return nullptr;
 }
 
-std::error_code TDirectory::OpenFile(const std::string& Name, TAccess Access, TFileHandle& Out,
+std::error_code TDirectory::Lookup(const std::string& FileName, TFileInfo& Info) const {
+  return GetFileInfo(FileName, Info);
+}
+
+std::error_code TDirectory::OpenFile(const std::string& FileName, TAccess Access, TFileHandle& Out,
                                      TFileInfo* Info) const {
-  return rtl::OpenFile(Join(Name), Access, Out, Info);
+  return rtl::OpenFile(FileName, Access, Out, Info);
 }
 
-std::error_code TDirectory::CreateFile(const std::string& Name, TCreateMode Mode, TFileHandle& Out,
-                                       bool* Created, uint32_t Permissions) const {
-  return rtl::CreateFile(Join(Name), Mode, Out, Created, Permissions);
+std::error_code TDirectory::CreateFile(const std::string& FileName, TCreateMode Mode,
+                                       TFileHandle& Out, bool* Created,
+                                       uint32_t Permissions) const {
+  return rtl::CreateFile(FileName, Mode, Out, Created, Permissions);
 }
 
 }  // namespace rtl
