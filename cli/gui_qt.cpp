@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The command's windows with Qt: the application, the widgetset, and the
-// progress window of a run.
+// progress window of a run; the window module's entry point.
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
@@ -17,8 +17,7 @@
 #include <memory>
 #include <thread>
 
-#include "cli/cli_widgetset.h"
-#include "cli/gui.h"
+#include "cli/gui_module.h"
 #include "widgetsets/qt/qt_widgetset.h"
 
 namespace quindle::cli {
@@ -126,8 +125,6 @@ class TProgressWindow : public QDialog {
 
 std::unique_ptr<TWindows> Opened;
 
-}  // namespace
-
 rtl::TWidgetSet* OpenWindows() {
   if (Opened) return Opened->WidgetSet.get();
   if (!rtl::TQtWidgetSet::DisplayAvailable()) {
@@ -145,8 +142,7 @@ void CloseWindows() {
   Opened.reset();
 }
 
-void ExecuteInWindow(TQuindle& Quindle, TCliWidgetSet& Questions, rtl::TWidgetSet& Windows,
-                     bool Ask) {
+void RunInWindow(TQuindle& Quindle) {
   TProgressWindow Window(Quindle);
   // The window follows the run after the command's own handlers, which
   // stay as they are.
@@ -164,8 +160,6 @@ void ExecuteInWindow(TQuindle& Quindle, TCliWidgetSet& Questions, rtl::TWidgetSe
     if (Progress) Progress(Sender);
     Window.PostProgress(Quindle.Progress());
   });
-  if (Ask) Questions.SetPresenter(&Windows);
-
   std::exception_ptr Error;
   QEventLoop Loop;
   Window.show();
@@ -182,11 +176,18 @@ void ExecuteInWindow(TQuindle& Quindle, TCliWidgetSet& Questions, rtl::TWidgetSe
   Worker.join();
   Window.hide();
 
-  Questions.SetPresenter(nullptr);
   Quindle.SetOnBeforeCopyFile(Before);
   Quindle.SetOnAfterCopyFile(After);
   Quindle.SetOnProgressChange(Progress);
   if (Error) std::rethrow_exception(Error);
 }
 
+}  // namespace
+
 }  // namespace quindle::cli
+
+const quindle::cli::TGuiModule* QuindleGuiModule() {
+  static const quindle::cli::TGuiModule Module{
+      quindle::cli::OpenWindows, quindle::cli::CloseWindows, quindle::cli::RunInWindow};
+  return &Module;
+}
