@@ -2,6 +2,7 @@
 #include "rtl/files/streams.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace rtl {
 
@@ -73,9 +74,9 @@ TFileStream::TFileStream(const std::string& FileName, uint32_t Mode, const TDire
   if (E) throw EFOpenError(StreamText("Cannot open file", FileName, E), E, FileName);
 }
 
-TFileStream::TFileStream(const std::string& FileName, TCreateMode How, uint32_t Permissions,
+TFileStream::TFileStream(std::string FileName, TCreateMode How, uint32_t Permissions,
                          const TDirectory* In)
-    : FFileName(FileName) {
+    : FFileName(std::move(FileName)) {
   Create(How, Permissions, In);
 }
 

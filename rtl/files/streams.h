@@ -30,7 +30,7 @@ class QUINDLE_RTL_FILES_EXPORT TFileStream : public TObject {
   // Creates the file for writing as How says, a new one with Permissions less
   // the umask; raises EFCreateError as fmCreate does (an existing name under
   // TCreateMode::Exclusive with the code file_exists).
-  TFileStream(const std::string& FileName, TCreateMode How, uint32_t Permissions,
+  TFileStream(std::string FileName, TCreateMode How, uint32_t Permissions,
               const TDirectory* In = nullptr);
   ~TFileStream() override;
   std::string ClassName() const override { return "TFileStream"; }
