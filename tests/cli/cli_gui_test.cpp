@@ -3,8 +3,10 @@
 // there is a display (Qt's offscreen one here), and the fallback where there
 // is none.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -123,6 +125,34 @@ TEST(CliGui, AboutAndRunsInWindowsOrInTheTerminal) {
     EXPECT_EQ(CommandLines(R.Err), C.Err);
     EXPECT_EQ(std::filesystem::exists(Dir.path() / "dst/a.txt"), C.Copied);
   }
+}
+
+// Where the windows are a module of their own, a program that cannot find it
+// (copied out of its tree, or installed without it) says so once and copies
+// in the terminal.
+TEST(CliGui, MissingWindowModuleFallsBackToTheTerminal) {
+  namespace fs = std::filesystem;
+  if (!fs::exists(fs::path(QUINDLE_BINARY).parent_path() / "quindle-gui-qt.so"))
+    GTEST_SKIP() << "this build links its windows into the program";
+  TempDir Dir;
+  fs::create_directories(Dir.path() / "bin");
+  fs::create_directories(Dir.path() / "src");
+  fs::create_directories(Dir.path() / "dst");
+  fs::copy_file(QUINDLE_BINARY, Dir.path() / "bin/quindle");
+  WriteFile(Dir / "src/a.txt", "alpha\n");
+  TEnvironment Env;
+  Env.Set("QT_QPA_PLATFORM", "offscreen");
+  const std::string Command =
+      "cd '" + Dir.path().string() + "' && bin/quindle --gui src/a.txt dst/ >out 2>err";
+  const int Raw = std::system(Command.c_str());
+  ASSERT_TRUE(WIFEXITED(Raw));
+  EXPECT_EQ(WEXITSTATUS(Raw), 0);
+  EXPECT_EQ(ReadFile(Dir / "out"), "src/a.txt -> dst/a.txt\n");
+  const std::string Err = CommandLines(ReadFile(Dir / "err"));
+  EXPECT_EQ(Err.rfind("quindle: cannot load the window module (", 0), 0u) << Err;
+  EXPECT_NE(Err.find("quindle-gui-qt.so"), std::string::npos) << Err;
+  EXPECT_EQ(Err.substr(Err.find(')')), "); working in the terminal\n");
+  EXPECT_EQ(ReadFile(Dir / "dst/a.txt"), "alpha\n");
 }
 
 }  // namespace
