@@ -8,13 +8,15 @@
 #endif
 
 #include <algorithm>
-#include <barrier>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
+#include <mutex>
 #include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/quindle.h"
@@ -49,6 +51,47 @@ uint32_t ChunkCrc(uint32_t Crc, const void* Data, size_t Size) {
 #endif
 }
 
+// Where the readers of one file meet at the end of each round: the last to
+// arrive runs the round's completion, then all go on. A mutex and a condition
+// variable rather than std::barrier, whose waits on atomics GCC 12's library
+// can leave asleep for good where the system has no futex (the Windows
+// builds hung in the checksum now and then).
+template <class Completion>
+class TRoundBarrier {
+ public:
+  TRoundBarrier(std::ptrdiff_t Count, Completion Done) : FCount(Count), FDone(std::move(Done)) {}
+
+  void ArriveAndWait() {
+    std::unique_lock Lock(FLock);
+    const uint64_t Round = FRound;
+    if (++FArrived == FCount) {
+      EndRound();
+      return;
+    }
+    FWake.wait(Lock, [&] { return FRound != Round; });
+  }
+  // Arrives for this round and leaves the later ones.
+  void ArriveAndDrop() {
+    std::unique_lock Lock(FLock);
+    if (FArrived == --FCount) EndRound();
+  }
+
+ private:
+  void EndRound() {
+    FDone();
+    FArrived = 0;
+    ++FRound;
+    FWake.notify_all();
+  }
+
+  std::mutex FLock;
+  std::condition_variable FWake;
+  std::ptrdiff_t FCount;
+  std::ptrdiff_t FArrived = 0;
+  uint64_t FRound = 0;
+  Completion FDone;
+};
+
 // The readers of one file and the checksum of what they have read so far.
 class TRoundReader {
  public:
@@ -72,7 +115,7 @@ class TRoundReader {
       C.Got = static_cast<int32_t>(rtl::ReadAt(FFile, FBuffers[K], kChunk,
                                                FOffset + static_cast<int64_t>(K) * kChunk, Error));
       C.Crc = C.Got > 0 ? ChunkCrc(0, FBuffers[K], static_cast<size_t>(C.Got)) : 0;
-      FBarrier.arrive_and_wait();
+      FBarrier.ArriveAndWait();
       // The caller's reader tells the progress between rounds; the others
       // read on meanwhile and wait for it at the barrier. A stop or an
       // exception ends the rounds at the next barrier.
@@ -90,7 +133,7 @@ class TRoundReader {
   // be started; the first round is then thrown away and nothing more is read.
   void Abandon() {
     FAbandoned = true;
-    FBarrier.arrive_and_drop();
+    FBarrier.ArriveAndDrop();
   }
 
   bool Abandoned() const { return FAbandoned; }
@@ -142,7 +185,7 @@ class TRoundReader {
   bool FAbandoned = false;
   bool FStopped = false;
   std::exception_ptr FFailure;
-  std::barrier<TEndRound> FBarrier;
+  TRoundBarrier<TEndRound> FBarrier;
 };
 
 // Checksums File from Offset on, where Crc covers what lies before, with one

@@ -68,6 +68,18 @@ TEST(FileCRC, MatchesTheReferenceAcrossChunksAndRounds) {
   }
 }
 
+// The readers meet at the end of every round; hundreds of rounds in a row
+// must never leave one of them asleep (a lost wake-up hangs the checksum).
+TEST(FileCRC, ManyRoundsNeverLeaveAReaderWaiting) {
+  TempDir Dir;
+  const std::string Data = quindle::testing::RandomBytes((16 << 20) + 5, 11);
+  WriteFile(Dir / "f", Data);
+  const std::string Expected = ReferenceCRC(Data);
+  for (int Repeat = 0; Repeat < 25; ++Repeat)
+    for (unsigned Readers = 2; Readers <= 4; ++Readers)
+      ASSERT_EQ(quindle::detail::FileCRC(Dir / "f", Readers), Expected) << Repeat;
+}
+
 TEST(FileCRC, KnownValuesAndFailures) {
   TempDir Dir;
   std::filesystem::create_directory(Dir.path() / "sub");
