@@ -170,10 +170,9 @@ bool TQuindle::ProcessEntry(TRun& Run) {
   const int32_t Mask = detail::AttrMask(*FSrcFileTypes);
   if (detail::SelectsNothing(Mask, *FSrcFileTypes)) return true;
   const std::string SourcePath = rtl::ExtractFilePath(FSrcSpec);
-  if (!Run.SourceDir.IsOpen() || Run.SourceDir.Path() != SourcePath) {
-    // A directory that cannot be opened is searched and read by path.
-    if (Run.SourceDir.Open(SourcePath)) Run.SourceDir.Close();
-  }
+  // A directory that cannot be opened stays closed, and is searched and read
+  // by path.
+  if (!Run.SourceDir.IsOpen() || Run.SourceDir.Path() != SourcePath) Run.SourceDir.Open(SourcePath);
   if (rtl::FindFirst(FSrcSpec, Mask, FSrcSearch) != 0) {
     SrcFileNotExist();
     return false;
