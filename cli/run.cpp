@@ -404,6 +404,8 @@ int Execute(TQuindle& Quindle, const TCliOptions& O, const TPlan& Plan) {
   TCliWidgetSet WidgetSet(Console, Terminal, Bar, TraceOrNull);
   rtl::TWidgetSetScope Scope(WidgetSet);
   Quindle.SetShowMessages(true);
+  // Nothing of the command reads the component's listing during a run.
+  Quindle.SetListFiles(false);
   TRunReporter Reporter(Quindle, O, Bar, TraceOrNull);
   Reporter.Bind();
   TInterruptScope Interrupts(Quindle);

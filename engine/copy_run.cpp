@@ -14,7 +14,9 @@
 //  5. One entry (ProcessEntry): normalise, self test, mask, search.
 //  6. One match (HandleMatch): entry filter; a matched directory is created
 //     empty under the target; a file gets its target name, an existing target
-//     is settled by TgtFileExists, and the file goes through CopyOneFile.
+//     is settled by TgtFileExists, and the file goes through CopyOneFile. In
+//     a target directory that started empty, only names the run gave out
+//     before are looked up; the others are created exclusively.
 //  7. One file (CopyOneFile): OnBeforeCopyFile, read-only bit off (a move
 //     only: the copies open their source read-only), source checksum,
 //     transfer, target checksum, read-only bit back, OnAfterCopyFile. A file
@@ -22,6 +24,7 @@
 //     the run found none, ends after its transfer: no checksum, no
 //     OnAfterCopyFile; the read-only bit comes back all the same.
 //  8. End: Progress 100 with OnProgressChange, unless the run ended early.
+#include <algorithm>
 #include <utility>
 
 #include "engine/file_crc.h"
@@ -115,7 +118,8 @@ void TQuindle::CopyFiles() {
   FProgress = 0;
   TRun Run(*this);
   if (ClassifyTarget(Run)) {
-    if (Run.TargetIsDir) Run.TargetDir.Open(rtl::ExtractFilePath(FTargetFilename));
+    if (Run.TargetIsDir && !Run.TargetDir.Open(rtl::ExtractFilePath(FTargetFilename)))
+      Run.TargetStartedEmpty = Run.TargetDir.Empty();
     Run.NewTargetsPlain = rtl::NewFilesFollowUmask(rtl::ExtractFilePath(FTargetFilename));
     const int Count = FSourceFilenames->Count();
     for (int Entry = Count > 0 ? Count : 1; Entry >= 1 && !Aborted(); --Entry) {
@@ -197,12 +201,15 @@ void TQuindle::HandleMatch(TRun& Run, int32_t Mask) {
 
   if (!detail::EntrySelected(MatchName, FSrcSearch.Attr, Mask, *FSrcFileTypes)) return;
   if ((FSrcAttr & rtl::faDirectory) && (Mask & rtl::faDirectory)) {
+    Run.GiveOutTarget(rtl::ExtractFilePath(FTargetFilename) + MatchName);
     CreateSubDirectory(MatchName);
     return;
   }
   FTgtFileName = TargetNameFor(MatchName, Run.TargetIsDir);
+  Run.Unprobed = Run.GiveOutTarget(FTgtFileName);
   rtl::TFileInfo Existing;
-  if (!Run.TargetDir.Lookup(FTgtFileName, Existing) && Existing.Kind != rtl::TFileKind::Directory) {
+  if (!Run.Unprobed && !Run.TargetDir.Lookup(FTgtFileName, Existing) &&
+      Existing.Kind != rtl::TFileKind::Directory) {
     // Copying a file onto itself under another name would truncate it first:
     // refuse it like an entry spelled as the target.
     if (rtl::SameFile(FSrcFileName, FTgtFileName)) {
@@ -217,6 +224,31 @@ void TQuindle::HandleMatch(TRun& Run, int32_t Mask) {
     if (Aborted() || !FOverwriteIfExist) return;
   }
   CopyOneFile(Run);
+}
+
+bool TQuindle::TRun::GiveOutTarget(const std::string& TgtFileName) {
+  if (!TargetStartedEmpty) return false;
+  const std::string& Dir = TargetDir.Path();
+  std::string Key = TgtFileName.size() > Dir.size() && TgtFileName.compare(0, Dir.size(), Dir) == 0
+                        ? TgtFileName.substr(Dir.size())
+                        : std::string();
+  // A name a file system may take for another spelling beyond ASCII case
+  // (other scripts, short-name aliases, trailing dots and spaces), or one
+  // outside the directory, ends the skipping for the rest of the run.
+  const bool Plain = !Key.empty() && Key.back() != '.' && Key.back() != ' ' &&
+                     std::none_of(Key.begin(), Key.end(), [](char C) {
+                       return static_cast<unsigned char>(C) >= 0x80 || C == '~' || C == ':' ||
+                              rtl::IsPathDelimiter(C);
+                     });
+  if (!Plain) {
+    TargetStartedEmpty = false;
+    GivenOut.clear();
+    return false;
+  }
+  std::transform(Key.begin(), Key.end(), Key.begin(), [](char C) {
+    return C >= 'A' && C <= 'Z' ? static_cast<char>(C - 'A' + 'a') : C;
+  });
+  return GivenOut.insert(std::move(Key)).second;
 }
 
 // A matched directory is created empty under the target; its content is not copied.

@@ -253,6 +253,17 @@ class QUINDLE_ENGINE_EXPORT TQuindle : public rtl::TCommonDialog {
     return FCondition;
   }
 
+  // Whether the sources are listed (FileList and AttrList) when the entries
+  // or the filter are set and before OnStart; on by default. An application
+  // that never reads the listing turns it off and saves a look at every
+  // source: both lists then stay empty. The run itself does not need them.
+  bool ListFiles() const {
+    return FListFiles;
+  }
+  void SetListFiles(bool Value) {
+    FListFiles = Value;
+  }
+
   // Read-only views of the source listing: full names of the selected files,
   // and the attribute word of each as decimal text, line for line.
   const rtl::TStringList& FileList() const {
@@ -337,6 +348,7 @@ class QUINDLE_ENGINE_EXPORT TQuindle : public rtl::TCommonDialog {
   // An Abort() not yet seen by the run.
   std::atomic<bool> FAbortRequest{false};
   bool FListed = false;
+  bool FListFiles = true;
   TCopyType FTransferType = ctStream;
   bool FMakeTgtDir = false;
   TQDAboutBox* FAbout = nullptr;

@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <string>
+#include <unordered_set>
 
 #include "engine/quindle.h"
 #include "engine/transfer.h"
@@ -20,7 +21,7 @@ class TQuindle::TRun final : public detail::TTransferEvents {
   // The current file, as the run filled the component's fields for it.
   detail::TTransferFile CurrentFile() {
     return {Q.FSrcFileName,    Q.FTgtFileName, Q.FSrcAttr,      Q.FSrcDate,
-            Q.FSrcSearch.Time, Q.FSrcSize,     NewTargetsPlain, !Q.FOverwriteIfExist,
+            Q.FSrcSearch.Time, Q.FSrcSize,     NewTargetsPlain, !Q.FOverwriteIfExist || Unprobed,
             Progress,          *this,          &SourceDir,      &TargetDir};
   }
 
@@ -57,6 +58,20 @@ class TQuindle::TRun final : public detail::TTransferEvents {
   // lie directly in them (a handler changed a property) go by their path.
   rtl::TDirectory TargetDir;
   rtl::TDirectory SourceDir;
+  // The target directory held nothing when the run began. A name the run
+  // has not given out there before cannot have been made by the run, so it
+  // is not looked up; whatever something else puts there meanwhile is found
+  // by the exclusive create and left alone.
+  bool TargetStartedEmpty = false;
+  // The current file's target was not looked up, for that reason.
+  bool Unprobed = false;
+
+  // Notes that the run gives TgtFileName out as a target name. True when the
+  // name needs no look-up: the target directory started empty, the name lies
+  // directly in it and was not given out before, in any spelling that a file
+  // system ignoring case might take for the same name.
+  bool GiveOutTarget(const std::string& TgtFileName);
+
   // New files in the target's directory get the permissions asked for less
   // the umask (no default access control list there).
   bool NewTargetsPlain = false;
@@ -70,6 +85,9 @@ class TQuindle::TRun final : public detail::TTransferEvents {
 
  private:
   TQuindle& Q;
+  // The target names given out so far in the target directory, in ASCII
+  // lower case; kept only while the directory started empty.
+  std::unordered_set<std::string> GivenOut;
   // Progress with the run's step, set to 0 when the run starts.
   detail::TProgressSink Progress;
 };

@@ -9,6 +9,7 @@ void TQuindle::BuildFileList() {
   if (FListed) return;
   FFileList->Clear();
   FAttrList->Clear();
+  if (!FListFiles) return;
   // Entries are walked from the last line to the first; an empty line ends the walk.
   for (int Index = FSourceFilenames->Count() - 1; Index >= 0; --Index) {
     const std::string& Line = (*FSourceFilenames)[Index];

@@ -165,6 +165,9 @@ class QUINDLE_RTL_FILES_EXPORT TDirectory {
   // The path as opened, with a trailing separator unless it is "".
   const std::string& Path() const noexcept { return FPath; }
 
+  // True when the directory holds no entry but "." and ".."; false when it
+  // holds one, is not open or cannot be read.
+  bool Empty() const;
   // What FileName is, symbolic links followed.
   std::error_code Lookup(const std::string& FileName, TFileInfo& Info) const;
   // OpenFile and CreateFile of this interface for FileName.

@@ -311,6 +311,63 @@ TEST_F(Safety, TargetAppearingAtTheLastMomentIsLeftAlone) {
   }
 }
 
+// A run into a directory that started empty does not look up names it has
+// not given out yet. A file something else puts there meanwhile is still
+// never overwritten unasked, whatever OverwriteIfExist says: it is left alone
+// and reported. A name given out before, in any ASCII case, is looked up and
+// settled by OnTgtFileExists, as is every name in a directory that did not
+// start empty.
+TEST_F(Safety, TargetsInADirectoryThatStartedEmpty) {
+  struct Case {
+    const char* What;
+    bool StartsEmpty;
+    const char* Planted;  // put into the target after the first file, or nullptr
+    int Asked;            // OnTgtFileExists
+    int Cancelled;        // OnOverwriteCancelled
+    const char* PlantedEnd;
+  } Cases[] = {
+      {"a stranger at a name not given out", true, "b", 0, 1, "theirs"},
+      {"the same, the directory not empty", false, "b", 1, 0, "b"},
+      {"a stranger at a case variant of a name given out", true, "A", 1, 0, "A"},
+      {"a name given out twice", true, nullptr, 1, 0, nullptr},
+  };
+  const std::string T = Dir / "t";
+  for (const Case& C : Cases) {
+    for (TCopyType Type : {ctStream, ctMove}) {
+      SCOPED_TRACE(std::string(C.What) + (Type == ctMove ? ", move" : ", copy"));
+      fs::remove_all(Dir / "s");
+      fs::remove_all(Dir / "s2");
+      fs::remove_all(T);
+      fs::create_directories(Dir / "s");
+      fs::create_directories(Dir / "s2");
+      fs::create_directories(T);
+      const std::string S = Dir / "s", S2 = Dir / "s2";
+      for (const char* Name : {"a", "b"}) WriteFile(S + "/" + Name, Name);
+      // Entries run from the last: s/a, s/b, then s2's file.
+      WriteFile(S2 + (C.Planted ? "/A" : "/a"), C.Planted ? "A" : "a2");
+      if (!C.StartsEmpty) WriteFile(T + "/other", "");
+      bool Planted = C.Planted == nullptr;
+      Rec.On("OnAfterCopyFile", [&] {
+        if (!Planted) WriteFile(T + "/" + C.Planted, "theirs");
+        Planted = true;
+      });
+      Q.SourceFilenames()->Clear();
+      Q.SourceFilenames()->Add(Dir / "s2/*");
+      Q.SourceFilenames()->Add(Dir / "s/*");
+      Q.SetTargetFilename(T + "/");
+      Q.SetCopyType(Type);
+      Rec.Clear();
+      Q.Execute();
+      EXPECT_EQ(Rec.Count("OnTgtFileExists"), C.Asked);
+      EXPECT_EQ(Rec.Count("OnOverwriteCancelled"), C.Cancelled);
+      if (C.Planted) {
+        EXPECT_EQ(ReadFile(T + "/" + C.Planted), C.PlantedEnd);
+      }
+      EXPECT_TRUE(Rec.Only({"OnOpenTgtError", "OnMoveFileError", "OnOpenSrcError"}).empty());
+    }
+  }
+}
+
 // Sources whose size says nothing of their data: a file of /proc, a FIFO.
 TEST_F(Safety, CopiesRunToTheEndOfTheDataWhateverTheSizeSaid) {
   for (TCopyType Type : kCopies) {

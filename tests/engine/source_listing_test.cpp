@@ -133,4 +133,24 @@ TEST_F(SourceListing, LinesAreUsedAsWrittenAndNeverChanged) {
 }
 
 }  // namespace
+// With ListFiles off nothing is listed, neither when the entries are set
+// nor before OnStart, and the run copies the same files.
+TEST_F(SourceListing, ListFilesOffListsNothingAndCopiesTheSame) {
+  for (bool On : {true, false}) {
+    SCOPED_TRACE(On);
+    Q.SetListFiles(On);
+    const size_t Listed = List({Dir / "*.txt"}).size();
+    EXPECT_EQ(Listed != 0, On);
+    int SeenAtStart = -1;
+    Q.SetOnStart([&](rtl::TObject*) { SeenAtStart = Q.FileList().Count(); });
+    const std::string Target = Dir / (On ? "on" : "off");
+    Q.SetTargetFilename(Target + "/");
+    Q.SetCreateTgtDir(true);
+    Q.Execute();
+    EXPECT_EQ(SeenAtStart, static_cast<int>(Listed));
+    EXPECT_EQ(testing::ReadFile(Target + "/plain.txt"), "plain.txt");
+    EXPECT_EQ(testing::ReadFile(Target + "/ro.txt"), "ro.txt");
+  }
+}
+
 }  // namespace quindle

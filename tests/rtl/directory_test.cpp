@@ -75,4 +75,25 @@ TEST(Directory, ClosedResolvesByPath) {
   EXPECT_EQ(D.Lookup(T / "nothing", Info), std::errc::no_such_file_or_directory);
 }
 
+// Empty() reads the directory afresh on every call, hidden names and
+// sub-directories count, and a closed directory is never taken for empty.
+TEST(Directory, EmptyReadsTheDirectoryAsItIsNow) {
+  TempDir T;
+  fs::create_directories(T.path() / "d");
+  rtl::TDirectory D;
+  EXPECT_FALSE(D.Empty()) << "closed";
+  ASSERT_FALSE(D.Open(T / "d"));
+  EXPECT_TRUE(D.Empty());
+  EXPECT_TRUE(D.Empty()) << "a second reading starts from the beginning again";
+  for (const char* Name : {".hidden", "x"}) {
+    SCOPED_TRACE(Name);
+    WriteFile((T.path() / "d" / Name).string(), "");
+    EXPECT_FALSE(D.Empty());
+    fs::remove(T.path() / "d" / Name);
+    EXPECT_TRUE(D.Empty());
+  }
+  fs::create_directories(T.path() / "d" / "sub");
+  EXPECT_FALSE(D.Empty());
+}
+
 }  // namespace

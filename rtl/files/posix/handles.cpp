@@ -2,6 +2,7 @@
 // The handle interface on POSIX descriptors.
 #include "rtl/files/handles.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -323,6 +324,24 @@ const char* TDirectory::Inside(const std::string& FileName) const {
   const std::string_view Rest(Name);
   if (Rest == "." || Rest == ".." || Rest.find(PathDelim) != std::string_view::npos) return nullptr;
   return Name;
+}
+
+// Read from the start on the handle itself: names resolved against it do not
+// depend on its reading position.
+bool TDirectory::Empty() const {
+  if (!IsOpen() || ::lseek(FHandle.Get(), 0, SEEK_SET) != 0) return false;
+  alignas(dirent64) char Buffer[2048];
+  for (;;) {
+    const ssize_t Len = ::getdents64(FHandle.Get(), Buffer, sizeof Buffer);
+    if (Len == 0) return true;
+    if (Len < 0) return false;
+    for (ssize_t Pos = 0; Pos < Len;) {
+      const auto* Entry = reinterpret_cast<const dirent64*>(Buffer + Pos);
+      const std::string_view Name(Entry->d_name);
+      if (Name != "." && Name != "..") return false;
+      Pos += Entry->d_reclen;
+    }
+  }
 }
 
 std::error_code TDirectory::Lookup(const std::string& FileName, TFileInfo& Info) const {

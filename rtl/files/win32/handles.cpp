@@ -364,6 +364,22 @@ const char* TDirectory::Inside(const std::string&) const {
   return nullptr;
 }
 
+bool TDirectory::Empty() const {
+  std::wstring Pattern;
+  if (!IsOpen() || !win32::SystemName(FPath + "*", Pattern)) return false;
+  WIN32_FIND_DATAW Data;
+  const HANDLE Find = ::FindFirstFileExW(Pattern.c_str(), FindExInfoBasic, &Data,
+                                         FindExSearchNameMatch, nullptr, 0);
+  if (Find == INVALID_HANDLE_VALUE) return false;
+  bool Result = true;
+  do {
+    const std::wstring_view Name(Data.cFileName);
+    if (Name != L"." && Name != L"..") Result = false;
+  } while (Result && ::FindNextFileW(Find, &Data));
+  ::FindClose(Find);
+  return Result;
+}
+
 std::error_code TDirectory::Lookup(const std::string& FileName, TFileInfo& Info) const {
   return GetFileInfo(FileName, Info);
 }
