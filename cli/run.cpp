@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <iostream>
 #include <iterator>
-#include <set>
+#include <unordered_set>
 #include <vector>
 
 #include "cli/cli_widgetset.h"
@@ -130,9 +130,12 @@ int PrintDryRun(const TPlan& Plan) {
   return Plan.HasProblems() ? kExitErrors : kExitOk;
 }
 
-// A name as a key: one spelling for "dst//a" and "dst/./a".
+// A name as a key: one spelling for "dst//a" and "dst/./a". Most names are
+// spelled plainly already and are taken as they are.
 std::string NameKey(const std::string& Name) {
-  return std::filesystem::path(Name).lexically_normal().string();
+  const bool Plain = Name.find("//") == std::string::npos && Name.find("./") == std::string::npos &&
+                     Name.find("/.") == std::string::npos && Name != "." && Name != "..";
+  return Plain ? Name : std::filesystem::path(Name).lexically_normal().string();
 }
 
 // The event each condition is reported through, in the order of TCondition.
@@ -235,7 +238,7 @@ class TRunReporter {
   int FErrorsBeforeFile = 0;
   bool FEndedEarly = false;
   // The targets this invocation has started to write, by NameKey.
-  std::set<std::string> FWritten;
+  std::unordered_set<std::string> FWritten;
 };
 
 void TRunReporter::Bind() {
