@@ -3,6 +3,7 @@
 
 #include <getopt.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,7 @@ const option kLongOptions[] = {
     {"quiet", no_argument, nullptr, 'q'},
     {"recursive", no_argument, nullptr, 'r'},
     {"dereference", no_argument, nullptr, 'L'},
+    {"jobs", required_argument, nullptr, 'j'},
     {"dry-run", no_argument, nullptr, optDryRun},
     {"form", required_argument, nullptr, optForm},
     {"save-form", required_argument, nullptr, optSaveForm},
@@ -83,6 +85,17 @@ std::string OptionError(int Code, int argc, char** argv) {
     return Message;
   }
   return "unknown option '" + Typed + "'";
+}
+
+// A count of directories at a time: a whole number from 1 to 64.
+unsigned ParseJobs(const std::string& Text) {
+  const bool Digits =
+      !Text.empty() && Text.size() <= 2 &&
+      std::all_of(Text.begin(), Text.end(), [](char C) { return C >= '0' && C <= '9'; });
+  const unsigned Value = Digits ? static_cast<unsigned>(std::stoul(Text)) : 0;
+  if (Value < 1 || Value > 64)
+    throw EUsageError("invalid job count '" + Text + "' (a number from 1 to 64)");
+  return Value;
 }
 
 void CheckOperands(const TCliOptions& O) {
@@ -146,7 +159,7 @@ TCliOptions ParseCommandLine(int argc, char** argv) {
   opterr = 0;
   optind = 0;  // a full re-initialisation, so that the parser may run again
   int C;
-  while ((C = getopt_long(argc, argv, ":m:a:VndiqrLh", kLongOptions, nullptr)) != -1) {
+  while ((C = getopt_long(argc, argv, ":m:a:VndiqrLj:h", kLongOptions, nullptr)) != -1) {
     switch (C) {
       case 'm':
         O.Method = ParseMethod(optarg);
@@ -175,6 +188,9 @@ TCliOptions ParseCommandLine(int argc, char** argv) {
         break;
       case 'L':
         O.FollowLinks = true;
+        break;
+      case 'j':
+        O.Jobs = ParseJobs(optarg);
         break;
       case optDryRun:
         O.DryRun = true;
@@ -234,6 +250,10 @@ Options:
   -d, --create-dir        create a missing target directory, parents included
   -r, --recursive         copy sub-directories and their contents too
   -L, --dereference       with -r, follow symbolic links to directories
+  -j, --jobs N            with -r, copy up to N directories at a time
+                          (default: one per processor, at most 4); only
+                          where nothing is drawn or asked: the progress bar,
+                          -i, --gui and --trace keep to one at a time
   -i, --interactive       ask in the terminal: messages, the missing-directory
                           question and the overwrite dialog, answered on
                           standard input

@@ -51,6 +51,9 @@ struct TCliOptions {
   bool FollowLinks = false;
   bool Trace = false;
   bool Quiet = false;
+  // -j: how many directories of a walk may be copied at a time; unset for
+  // as many as there are processors (at most four).
+  std::optional<unsigned> Jobs;
   std::string FormFile;
   std::string SaveFormFile;
   // The operands in the order given: SOURCE... TARGET, or only SOURCEs

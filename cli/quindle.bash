@@ -4,7 +4,8 @@
 # same as `quindle --help` (tests/cli/options_test.sh compares them).
 
 _quindle_options='-m --method -a --attributes -V --validate -n --no-overwrite
-  -d --create-dir -r --recursive -L --dereference -i --interactive --gui
+  -d --create-dir -r --recursive -L --dereference -j --jobs -i --interactive
+  --gui
   --form --save-form --list --dry-run --trace -q --quiet --about -h --help
   --version'
 
@@ -74,6 +75,10 @@ _quindle() {
       ;;
     --save-form)
       _quindle_files
+      return
+      ;;
+    -j | --jobs)
+      COMPREPLY=($(compgen -W '1 2 4 8' -- "$cur"))
       return
       ;;
   esac

@@ -24,6 +24,7 @@ _arguments -s -S \
   '(-d --create-dir)'{-d,--create-dir}'[create a missing target directory and its parents]' \
   '(-r --recursive)'{-r,--recursive}'[copy sub-directories and their contents too]' \
   '(-L --dereference)'{-L,--dereference}'[with -r, follow symbolic links to directories]' \
+  '(-j --jobs)'{-j+,--jobs=}'[with -r, copy up to N directories at a time]:directories at a time:(1 2 4 8)' \
   '(-i --interactive)'{-i,--interactive}'[ask every question (in windows with --gui)]' \
   '--gui[show the run in a progress window]' \
   '--form=[read the settings from a form file first]:form file:_files -g "*.(qfm|lfm|dfm|QFM|LFM|DFM)(-.)"' \

@@ -3,10 +3,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <exception>
 #include <filesystem>
 #include <iostream>
 #include <iterator>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
@@ -154,16 +159,22 @@ const char* EventName(TCondition What) {
   return kEventNames[static_cast<size_t>(What)];
 }
 
-// The interrupt that arrived (a TInterrupt), or -1; and the component it
-// stops. Both are lock-free atomics, which a signal handler may touch.
+// The most directories a walk copies at a time.
+constexpr unsigned kMaxJobs = 64;
+
+// The interrupt that arrived (a TInterrupt), or -1; and the components it
+// stops: the command's own in the first slot, those copying directories side
+// by side in the others. All are lock-free atomics, which a signal handler
+// may touch.
 std::atomic<int> GInterrupt{-1};
-std::atomic<TQuindle*> GRunning{nullptr};
+std::atomic<TQuindle*> GRunning[kMaxJobs + 1];
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<TQuindle*>::is_always_lock_free);
 
 void OnInterrupt(rtl::TInterrupt Why) {
   int None = -1;
   GInterrupt.compare_exchange_strong(None, static_cast<int>(Why));
-  if (TQuindle* Quindle = GRunning.load()) Quindle->Abort();
+  for (auto& Slot : GRunning)
+    if (TQuindle* Quindle = Slot.load()) Quindle->Abort();
   // A question waiting for its answer (-i) returns as at the end of input,
   // so that the run reaches its next test; nothing more is read.
   rtl::EndInput();
@@ -175,17 +186,31 @@ class TInterruptScope {
  public:
   explicit TInterruptScope(TQuindle& Quindle) {
     GInterrupt.store(-1);
-    GRunning.store(&Quindle);
+    GRunning[0].store(&Quindle);
     rtl::SetInterruptHandler(OnInterrupt);
   }
   ~TInterruptScope() {
     rtl::SetInterruptHandler(nullptr);
-    GRunning.store(nullptr);
+    GRunning[0].store(nullptr);
   }
   TInterruptScope(const TInterruptScope&) = delete;
   TInterruptScope& operator=(const TInterruptScope&) = delete;
 
   static bool Interrupted() { return GInterrupt.load() >= 0; }
+};
+
+// What one run of a walk would print, kept while runs go on side by side:
+// the lines in order, each an error (for standard error, through the
+// widgetset) or the line of a file copied (for standard output).
+struct TLevelOutput {
+  struct TLine {
+    bool Error;
+    std::string Text;
+  };
+  std::vector<TLine> Lines;
+  // The message of an exception that left the run, which ends the command.
+  std::string Failure;
+  bool Done = false;
 };
 
 // The handlers the command binds. Every error is counted and shown as the
@@ -210,8 +235,13 @@ class TRunReporter {
   // Reports an error of the command's own, counted like the component's.
   void Problem(const std::string& Text) {
     ++FErrors;
-    rtl::MessageDlg(Text, rtl::mtInformation, {rtl::mbOK}, 0);
+    if (FOutput != nullptr)
+      FOutput->Lines.push_back({true, Text});
+    else
+      rtl::MessageDlg(Text, rtl::mtInformation, {rtl::mbOK}, 0);
   }
+  // Keeps what the reporter would print in Output, or prints it (nullptr).
+  void KeepOutput(TLevelOutput* Output) { FOutput = Output; }
 
  private:
   void Notify(const char* Name) {
@@ -239,6 +269,7 @@ class TRunReporter {
   bool FEndedEarly = false;
   // The targets this invocation has started to write, by NameKey.
   std::unordered_set<std::string> FWritten;
+  TLevelOutput* FOutput = nullptr;
 };
 
 void TRunReporter::Bind() {
@@ -368,6 +399,10 @@ void TRunReporter::AfterCopy(const std::string& Src, const std::string& Tgt) {
   FBar.EndFile();
   if (FOptions.Quiet || FTrace != nullptr) return;
   if (FErrors != FErrorsBeforeFile) return;
+  if (FOutput != nullptr) {
+    FOutput->Lines.push_back({false, Src + " -> " + Tgt});
+    return;
+  }
   FBar.Clear();
   std::cout << Src << " -> " << Tgt << '\n';
 }
@@ -393,11 +428,128 @@ bool MakeWalkTarget(TQuindle& Quindle, const TLevel& Level, bool Top, TRunReport
   return false;
 }
 
+// A run of a walk below its first. False when the walk is to go no further.
+bool RunSubLevel(TQuindle& Quindle, const TLevel& Level, TRunReporter& Reporter) {
+  if (!Level.Problem.empty()) {
+    Reporter.Problem(Level.Problem);
+    return true;
+  }
+  if (!MakeWalkTarget(Quindle, Level, false, Reporter) || !Level.Run) return true;
+  ApplyLevel(Quindle, Level);
+  Quindle.Execute();
+  return !Reporter.EndedEarly();
+}
+
+// How many runs of a walk may go on at a time. One wherever something is
+// drawn or asked as the run goes (the bar, windows, questions, the trace),
+// and where two runs would write into one directory: their order decides
+// which file is refused as just-created.
+unsigned JobsFor(const TCliOptions& O, const TPlan& Plan, bool Drawn) {
+  if (!O.Recursive || O.Interactive || O.Gui || O.Trace || Drawn || Plan.Levels.size() < 3)
+    return 1;
+  const unsigned Jobs = O.Jobs ? *O.Jobs : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+  if (Jobs <= 1) return 1;
+  std::unordered_set<std::string> Targets;
+  for (const TLevel& L : Plan.Levels)
+    if (!Targets.insert(NameKey(L.Target)).second) return 1;
+  return std::min<unsigned>(Jobs, kMaxJobs);
+}
+
+// A component of its own, configured as the command's, with its reporter,
+// for runs that go on beside the others.
+class TSideRunner {
+ public:
+  explicit TSideRunner(const TCliOptions& O) : Bar(std::cerr, false, 80) {
+    Quindle.SetName("Quindle1");
+    Configure(Quindle, O);
+    Quindle.SetShowMessages(true);
+    Quindle.SetListFiles(false);
+    Reporter.emplace(Quindle, O, Bar, nullptr);
+    Reporter->Bind();
+  }
+  TQuindle Quindle{nullptr};
+  TProgressBar Bar;
+  std::optional<TRunReporter> Reporter;
+};
+
+// The runs of a walk after the first, Jobs at a time, each on a side runner.
+// Each run's lines are kept and printed here in the walk's order, as runs one
+// after another would print them; a run that ends the walk lets the runs
+// already under way finish. Adds the errors reported to Errors; false when a
+// run ended with an exception, printed as the command's last message.
+bool RunSideBySide(const TCliOptions& O, const TPlan& Plan, unsigned Jobs, int& Errors) {
+  const size_t Count = Plan.Levels.size();
+  std::vector<std::unique_ptr<TSideRunner>> Runners;
+  for (unsigned J = 0; J < std::min<size_t>(Jobs, Count - 1); ++J)
+    Runners.push_back(std::make_unique<TSideRunner>(O));
+  std::vector<TLevelOutput> Outputs(Count);
+  std::mutex Mutex;
+  std::condition_variable Changed;
+  size_t Next = 1;  // the next run to take; these three under Mutex
+  bool Stop = false;
+  size_t Working = Runners.size();
+  auto Work = [&](TSideRunner& R, size_t Slot) {
+    GRunning[Slot].store(&R.Quindle);
+    for (;;) {
+      size_t I;
+      {
+        std::lock_guard<std::mutex> Lock(Mutex);
+        if (Stop || Next >= Count || TInterruptScope::Interrupted()) break;
+        I = Next++;
+      }
+      TLevelOutput& Out = Outputs[I];
+      R.Reporter->KeepOutput(&Out);
+      bool Go = false;
+      try {
+        Go = RunSubLevel(R.Quindle, Plan.Levels[I], *R.Reporter);
+      } catch (const std::exception& E) {
+        Out.Failure = E.what();
+      }
+      {
+        std::lock_guard<std::mutex> Lock(Mutex);
+        Out.Done = true;
+        Stop = Stop || !Go;
+      }
+      Changed.notify_all();
+    }
+    GRunning[Slot].store(nullptr);
+    {
+      std::lock_guard<std::mutex> Lock(Mutex);
+      --Working;
+    }
+    Changed.notify_all();
+  };
+  std::vector<std::thread> Threads;
+  for (size_t J = 0; J < Runners.size(); ++J)
+    Threads.emplace_back(Work, std::ref(*Runners[J]), J + 1);
+
+  std::string Failure;
+  for (size_t I = 1; I < Count && Failure.empty(); ++I) {
+    {
+      std::unique_lock<std::mutex> Lock(Mutex);
+      Changed.wait(Lock, [&] { return Outputs[I].Done || (I >= Next && Working == 0); });
+      if (!Outputs[I].Done) break;  // never taken: the walk stopped before it
+    }
+    for (const TLevelOutput::TLine& L : Outputs[I].Lines) {
+      if (L.Error)
+        rtl::MessageDlg(L.Text, rtl::mtInformation, {rtl::mbOK}, 0);
+      else
+        std::cout << L.Text << '\n';
+    }
+    Failure = Outputs[I].Failure;
+  }
+  for (std::thread& T : Threads) T.join();
+  for (const auto& R : Runners) Errors += R->Reporter->Errors();
+  if (Failure.empty()) return true;
+  std::cerr << "quindle: " << Failure << '\n';
+  return false;
+}
+
 int Execute(TQuindle& Quindle, const TCliOptions& O, const TPlan& Plan) {
   const bool Terminal = rtl::IsTerminal(rtl::TStdStream::Error);
   rtl::TWidgetSet* Windows = O.Gui ? OpenWindows() : nullptr;
-  TProgressBar Bar(std::cerr, Terminal && !O.Quiet && !O.Trace && Windows == nullptr,
-                   TerminalWidth());
+  const bool Drawn = Terminal && !O.Quiet && !O.Trace && Windows == nullptr;
+  TProgressBar Bar(std::cerr, Drawn, TerminalWidth());
   Bar.SetTotals(Plan.Files, Plan.Bytes, Quindle.Validate() ? 3 : 1);
   TTraceWriter Trace(std::cout);
   TTraceWriter* TraceOrNull = O.Trace ? &Trace : nullptr;
@@ -412,8 +564,14 @@ int Execute(TQuindle& Quindle, const TCliOptions& O, const TPlan& Plan) {
   TRunReporter Reporter(Quindle, O, Bar, TraceOrNull);
   Reporter.Bind();
   TInterruptScope Interrupts(Quindle);
+  const unsigned Jobs = JobsFor(O, Plan, Drawn);
+  int SideErrors = 0;
   try {
     for (size_t I = 0; I < Plan.Levels.size() && !TInterruptScope::Interrupted(); ++I) {
+      if (I == 1 && Jobs > 1) {
+        if (!RunSideBySide(O, Plan, Jobs, SideErrors)) return kExitErrors;
+        break;
+      }
       const TLevel& Level = Plan.Levels[I];
       if (!Level.Problem.empty()) {
         Reporter.Problem(Level.Problem);
@@ -439,7 +597,7 @@ int Execute(TQuindle& Quindle, const TCliOptions& O, const TPlan& Plan) {
   Bar.Clear();
   const int Why = GInterrupt.load();
   if (Why >= 0) return rtl::InterruptExitStatus(static_cast<rtl::TInterrupt>(Why));
-  return Reporter.Errors() == 0 ? kExitOk : kExitErrors;
+  return Reporter.Errors() + SideErrors == 0 ? kExitOk : kExitErrors;
 }
 
 }  // namespace

@@ -192,5 +192,50 @@ TEST_F(CliRecursiveTest, DryRunForetellsTheRun) {
   }
 }
 
+// Directories copied side by side print what one after another prints, in
+// the same order, errors included, end with the same status and leave the
+// same tree.
+TEST_F(CliRecursiveTest, SideBySideRunsPrintAsOneAfterAnother) {
+  for (int I = 0; I < 24; ++I) {
+    const std::string Sub = "tree/many/d" + std::to_string(I);
+    fs::create_directories(Dir.path() / Sub);
+    WriteFile(Dir / (Sub + "/f.txt"), Sub);
+  }
+  struct TCase {
+    const char* Name;
+    std::vector<const char*> FilesInTheWay;  // under dst, made before the run
+    int Status;
+  };
+  const std::vector<TCase> Cases = {
+      {"clean", {}, 0},
+      // A file where a directory goes, and a directory where a file goes.
+      {"errors on the way", {"dst/one", "dst/many/d7/f.txt/x"}, 1},
+  };
+  for (const TCase& C : Cases) {
+    TProcessResult First;
+    std::map<std::string, std::string> FirstTree;
+    for (const char* Jobs : {"1", "2", "4"}) {
+      SCOPED_TRACE(std::string(C.Name) + ", -j " + Jobs);
+      fs::remove_all(Dir.path() / "dst");
+      fs::create_directories(Dir.path() / "dst");
+      for (const char* Name : C.FilesInTheWay) {
+        fs::create_directories((Dir.path() / Name).parent_path());
+        WriteFile(Dir / Name, "in the way\n");
+      }
+      const TProcessResult R = Run({"-j", Jobs, "-r", "tree", "dst/"});
+      EXPECT_EQ(R.Status, C.Status);
+      EXPECT_EQ(R.Err.empty(), C.Status == 0) << R.Err;
+      if (std::string(Jobs) == "1") {
+        First = R;
+        FirstTree = Snapshot(Dir.path() / "dst");
+        continue;
+      }
+      EXPECT_EQ(R.Out, First.Out);
+      EXPECT_EQ(R.Err, First.Err);
+      EXPECT_EQ(Snapshot(Dir.path() / "dst"), FirstTree);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quindle::testing

@@ -171,6 +171,32 @@ TEST_F(CliSafetyTest, InterruptsEndTheRun) {
   }
 }
 
+// An interrupt stops every directory being copied side by side. Each holds
+// a 1 GiB file (the same one, linked twice), which the block copy is still
+// copying after 0.2 s, as in the test above.
+TEST_F(CliSafetyTest, InterruptStopsEveryDirectoryOfAWalk) {
+  fs::create_directories(Dir.path() / "walk/a");
+  fs::create_directories(Dir.path() / "walk/b");
+  {
+    const std::string Chunk = RandomBytes(1 << 20, 9);
+    std::ofstream Out(Dir / "walk/a/big.bin", std::ios::binary);
+    for (int I = 0; I < 1024; ++I)
+      Out.write(Chunk.data(), static_cast<std::streamsize>(Chunk.size()));
+  }
+  fs::create_hard_link(Dir.path() / "walk/a/big.bin", Dir.path() / "walk/b/big.bin");
+  fs::create_directories(Dir.path() / "copy");
+  const TProcessResult R =
+      RunQuindleOnTerminal({"-q", "-j", "2", "-r", "-m", "block", "walk", "copy/"},
+                           Dir.path().string(), 80, SIGINT, 200, false);
+  EXPECT_EQ(R.Status, 130);
+  EXPECT_EQ(R.Err, "");
+  for (const char* Copy : {"copy/a/big.bin", "copy/b/big.bin"}) {
+    if (Exists(Copy)) {
+      EXPECT_LT(fs::file_size(Dir.path() / Copy), 1u << 30) << Copy;
+    }
+  }
+}
+
 // A write that fails says which file and why, after the component's text.
 TEST_F(CliSafetyTest, ReasonsOfAFullFileSystem) {
   if (geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
