@@ -4,7 +4,7 @@
 # would reach for instead, measured side by side.
 #
 #   bench/run_cli.sh many-files [-n FILES] [-r ROUNDS]  small files into a new directory
-#   bench/run_cli.sh tree       [-n FILES] [-r ROUNDS]  a tree of 100 directories, -r against cp -r
+#   bench/run_cli.sh tree       [-n FILES] [-r ROUNDS]  a tree of 100 directories, -r (and -j 1) against cp -r
 #   bench/run_cli.sh syscalls   [-n FILES]              system calls per file (strace -c -f)
 #   bench/run_cli.sh validate   [-s MIB] [-r ROUNDS]    one large file copied with --validate
 #   bench/run_cli.sh memory     [-s MIB]                peak memory, 10 MiB against MIB
@@ -236,7 +236,7 @@ deep_tree() {
   wait_for_freed_inodes
   mkdir -p "$src"
   make_deep_tree "$src" "$files"
-  tools=(cp-r quindle-r cp-rp)
+  tools=(cp-r quindle-r quindle-r-j1 cp-rp)
   [[ -n "$quindle_ref" ]] && tools+=(quindle-ref)
   if have rsync; then tools+=(rsync); else note "rsync not installed, left out"; fi
   run_tool() {
@@ -246,6 +246,7 @@ deep_tree() {
       cp-r) timed cp -r "$src/." "$dst/" ;;
       cp-rp) timed cp -rp "$src/." "$dst/" ;;
       quindle-r) timed "$quindle" -q -r "$src" "$dst/" ;;
+      quindle-r-j1) timed "$quindle" -q -j 1 -r "$src" "$dst/" ;;
       quindle-ref) timed "$quindle_ref" -q -r "$src" "$dst/" ;;
       rsync) timed rsync -a "$src/" "$dst/" ;;
     esac

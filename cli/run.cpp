@@ -487,7 +487,7 @@ bool RunSideBySide(const TCliOptions& O, const TPlan& Plan, unsigned Jobs, int& 
   std::condition_variable Changed;
   size_t Next = 1;  // the next run to take; these three under Mutex
   bool Stop = false;
-  size_t Working = Runners.size();
+  size_t Working = 0;  // runners started and not yet done
   auto Work = [&](TSideRunner& R, size_t Slot) {
     GRunning[Slot].store(&R.Quindle);
     for (;;) {
@@ -519,9 +519,35 @@ bool RunSideBySide(const TCliOptions& O, const TPlan& Plan, unsigned Jobs, int& 
     }
     Changed.notify_all();
   };
+  // Whatever way this function is left, no further run starts and every
+  // thread is joined first.
   std::vector<std::thread> Threads;
-  for (size_t J = 0; J < Runners.size(); ++J)
-    Threads.emplace_back(Work, std::ref(*Runners[J]), J + 1);
+  struct TJoin {
+    std::vector<std::thread>& Threads;
+    std::mutex& Mutex;
+    bool& Stop;
+    ~TJoin() {
+      {
+        std::lock_guard<std::mutex> Lock(Mutex);
+        Stop = true;
+      }
+      for (std::thread& T : Threads) T.join();
+    }
+  } Join{Threads, Mutex, Stop};
+  for (size_t J = 0; J < Runners.size(); ++J) {
+    {
+      std::lock_guard<std::mutex> Lock(Mutex);
+      ++Working;
+    }
+    try {
+      Threads.emplace_back(Work, std::ref(*Runners[J]), J + 1);
+    } catch (...) {
+      std::lock_guard<std::mutex> Lock(Mutex);
+      --Working;
+      if (!Threads.empty()) break;  // fewer runners, then
+      throw;
+    }
+  }
 
   std::string Failure;
   for (size_t I = 1; I < Count && Failure.empty(); ++I) {
@@ -536,9 +562,15 @@ bool RunSideBySide(const TCliOptions& O, const TPlan& Plan, unsigned Jobs, int& 
       else
         std::cout << L.Text << '\n';
     }
+    std::vector<TLevelOutput::TLine>().swap(Outputs[I].Lines);
     Failure = Outputs[I].Failure;
   }
+  {
+    std::lock_guard<std::mutex> Lock(Mutex);
+    Stop = true;
+  }
   for (std::thread& T : Threads) T.join();
+  Threads.clear();
   for (const auto& R : Runners) Errors += R->Reporter->Errors();
   if (Failure.empty()) return true;
   std::cerr << "quindle: " << Failure << '\n';
