@@ -176,7 +176,9 @@ void TProgressBar::Draw(bool Always) {
   const auto Now = std::chrono::steady_clock::now();
   if (!Always && FShown && Now - FLastDraw < kRedrawEvery) return;
   FLastDraw = Now;
-  FOut << "\r" << Render(State(), FWidth) << "\x1b[K" << std::flush;
+  // One write per drawing: standard error is unbuffered, and a terminal
+  // pays for every write.
+  FOut << ("\r" + Render(State(), FWidth) + "\x1b[K") << std::flush;
   FShown = true;
 }
 
