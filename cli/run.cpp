@@ -428,16 +428,28 @@ bool MakeWalkTarget(TQuindle& Quindle, const TLevel& Level, bool Top, TRunReport
   return false;
 }
 
-// A run of a walk below its first. False when the walk is to go no further.
-bool RunSubLevel(TQuindle& Quindle, const TLevel& Level, TRunReporter& Reporter) {
+// One run of a walk, started by Execute once its target is there. False
+// when the walk is to go no further: the first run's target cannot be made,
+// or a run ended early.
+template <class ExecuteFn>
+bool RunLevel(TQuindle& Quindle, const TLevel& Level, bool Top, TRunReporter& Reporter,
+              ExecuteFn Execute) {
   if (!Level.Problem.empty()) {
     Reporter.Problem(Level.Problem);
     return true;
   }
-  if (!MakeWalkTarget(Quindle, Level, false, Reporter) || !Level.Run) return true;
+  if ((!Top || !Level.Run) && !MakeWalkTarget(Quindle, Level, Top, Reporter)) return !Top;
+  if (!Level.Run) return true;
   ApplyLevel(Quindle, Level);
-  Quindle.Execute();
+  Execute();
   return !Reporter.EndedEarly();
+}
+
+// What the command's components need for its runs: messages shown through
+// its handlers, and no listing, which nothing of the command reads.
+void SetUpForRuns(TQuindle& Quindle) {
+  Quindle.SetShowMessages(true);
+  Quindle.SetListFiles(false);
 }
 
 // How many runs of a walk may go on at a time. One wherever something is
@@ -462,8 +474,7 @@ class TSideRunner {
   explicit TSideRunner(const TCliOptions& O) : Bar(std::cerr, false, 80) {
     Quindle.SetName("Quindle1");
     Configure(Quindle, O);
-    Quindle.SetShowMessages(true);
-    Quindle.SetListFiles(false);
+    SetUpForRuns(Quindle);
     Reporter.emplace(Quindle, O, Bar, nullptr);
     Reporter->Bind();
   }
@@ -501,7 +512,7 @@ bool RunSideBySide(const TCliOptions& O, const TPlan& Plan, unsigned Jobs, int& 
       R.Reporter->KeepOutput(&Out);
       bool Go = false;
       try {
-        Go = RunSubLevel(R.Quindle, Plan.Levels[I], *R.Reporter);
+        Go = RunLevel(R.Quindle, Plan.Levels[I], false, *R.Reporter, [&R] { R.Quindle.Execute(); });
       } catch (const std::exception& E) {
         Out.Failure = E.what();
       }
@@ -590,9 +601,7 @@ int Execute(TQuindle& Quindle, const TCliOptions& O, const TPlan& Plan) {
   Console.MessagePrefix = "quindle: ";
   TCliWidgetSet WidgetSet(Console, Terminal, Bar, TraceOrNull);
   rtl::TWidgetSetScope Scope(WidgetSet);
-  Quindle.SetShowMessages(true);
-  // Nothing of the command reads the component's listing during a run.
-  Quindle.SetListFiles(false);
+  SetUpForRuns(Quindle);
   TRunReporter Reporter(Quindle, O, Bar, TraceOrNull);
   Reporter.Bind();
   TInterruptScope Interrupts(Quindle);
@@ -604,22 +613,13 @@ int Execute(TQuindle& Quindle, const TCliOptions& O, const TPlan& Plan) {
         if (!RunSideBySide(O, Plan, Jobs, SideErrors)) return kExitErrors;
         break;
       }
-      const TLevel& Level = Plan.Levels[I];
-      if (!Level.Problem.empty()) {
-        Reporter.Problem(Level.Problem);
-        continue;
-      }
-      if ((I > 0 || !Level.Run) && !MakeWalkTarget(Quindle, Level, I == 0, Reporter)) {
-        if (I == 0) break;
-        continue;
-      }
-      if (!Level.Run) continue;
-      ApplyLevel(Quindle, Level);
-      if (Windows != nullptr)
-        ExecuteInWindow(Quindle, WidgetSet, *Windows, O.Interactive);
-      else
-        Quindle.Execute();
-      if (Reporter.EndedEarly()) break;
+      const bool Go = RunLevel(Quindle, Plan.Levels[I], I == 0, Reporter, [&] {
+        if (Windows != nullptr)
+          ExecuteInWindow(Quindle, WidgetSet, *Windows, O.Interactive);
+        else
+          Quindle.Execute();
+      });
+      if (!Go) break;
     }
   } catch (const std::exception& E) {
     Bar.Clear();
